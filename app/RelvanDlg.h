@@ -1,0 +1,156 @@
+// CRelvanDlg: the program's one top-level window and the owner of everything
+// else: the generator link, the console panel, the log, the timers and the
+// conversation with the host. Its methods are spread over files by concern:
+//   app/RelvanDlg.cpp            construction, set-up per type, shutdown, dispatch
+//   app/Configuration.cpp        reading the INI file
+//   app/WriteLog.cpp             the one path of every log entry
+//   protocols/Type11Protocol.cpp, Type13Protocol.cpp, Type17Protocol.cpp
+//   bridge/HostInterface.cpp     WM_COPYDATA in and out
+//   bridge/CommandTranslation.cpp  parameter lists
+//   bridge/StatusPolling.cpp     the window timers
+// Everything runs on the GUI thread; the port threads reach it only through
+// synchronous WM_PORT_CHAR and WM_LINK_DATA messages.
+#pragma once
+
+#include "bridge/HostRecord.h"
+#include "platform/Dialog.h"
+#include "res/resource.h"
+#include "support/LogFile.h"
+#include "support/Profile.h"
+
+#include <cstdint>
+#include <string>
+
+class CControlDeskPort;
+class CLinkPort;
+class IConsolePanel;
+
+// Program-wide values.
+extern std::string g_strAppDir; // the program folder, ending in a backslash
+extern CProfile g_profile;      // bound to "%sLumora.ini" at set-up
+extern HWND g_hHostWnd;         // the host window found by the last FindHostWindow
+
+// Window timers of the main window.
+enum MainTimer : UINT_PTR {
+    kTimerStartup = 100,
+    kTimerFirstStatus = 101,
+    kTimerConsoleStatus = 105,
+    kTimerPoll11 = 108,
+    kTimerParamStep = 109,
+    kTimerPoll13 = 110,
+    kTimerLinkTimeout13 = 111,
+    kTimerReconnect17 = 112,
+};
+
+// Generator types (INI "TypeGen").
+enum GeneratorType : int {
+    kTypeDefault = 2,
+    kType11 = 11,
+    kType13 = 13,
+    kType15 = 15,
+    kType17 = 17,
+    kType11Alias = 41,
+};
+
+class CRelvanDlg : public CDialog {
+public:
+    CRelvanDlg();
+    ~CRelvanDlg() override;
+
+    BOOL OnInitDialog() override;
+    bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // 0 adds the tray icon, 2 deletes it; the shell's result.
+    BOOL SetTrayIcon(DWORD operation);
+    // "COM1".."COM4", "\\.\COM5".."\\.\COM10", otherwise empty.
+    static std::string PortNameFor(int portNumber);
+    std::string GetDataPath() const { return m_strDataPath; }
+    // Every log entry of the program goes through here.
+    void WriteLog(const std::string& text, int level);
+
+    // Type 11 (sum frames, item replies).
+    void SendType11(const std::string& command);
+    void OnType11Byte(std::uint8_t byte, unsigned portNumber);
+    int OnType11Item(const std::string& code, const std::string& value);
+    // Type 13 (hex frames, acknowledged replies).
+    void SendType13(const std::string& command);
+    void OnType13Byte(std::uint8_t byte, unsigned portNumber);
+    // Type 17 (SYN frames through the link port).
+    void SendType17(const std::string& command, int unused);
+    void OnType17Data(const std::string& text);
+
+    // The host.
+    bool FindHostWindow();
+    int SendTextToHost(int index, const std::string& text);
+    void SendNumberToHost(int value);
+    void SendStringToHost(const std::string& text);
+    void SendConsoleStatusToHost();
+    // Sends the next item of a parameter list (timer 109).
+    void SetCommand();
+
+    // Read-only views for the tests and the tools.
+    int TypeGen() const { return m_nTypeGen; }
+
+protected:
+    // Message handlers.
+    bool OnSysCommand(UINT id);
+    void ShowAboutBox();
+    bool OnPaint();
+    void OnDestroy();
+    void OnClose();
+    void OnTimer(UINT_PTR id);
+    void OnStartupTimer();
+    void OnCopyData(HWND from, const HostRecord& record);
+    LRESULT OnByteReceived(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFrameReceived(WPARAM wParam, LPARAM lParam);
+    void OnConsoleMessage(UINT message, WPARAM wParam);
+
+    // Set-up.
+    void ReadConfiguration();
+    void MoveOffScreen();
+    void OpenType11();
+    void OpenType13();
+    void OpenType17();
+    void CreateType15Console();
+    void ClosePorts();
+
+    // Host records by kind.
+    void OnGeneratorCommand(const HostRecord& record);
+    void OnConsoleCommand(const HostRecord& record);
+    void OnParameterList(const HostRecord& record);
+
+    // Poll steps.
+    void PollType11();
+    void PollType13();
+    void ReconnectType17();
+    void StartPollTimer11();
+
+public:
+    // Members in the order of the window's data model.
+    CControlDeskPort* m_pPort = nullptr;
+    int m_bConnected = 0;
+    std::uint8_t m_cLastRx = 0;
+    std::string m_strRxBuf;
+    std::string m_strIniPath;
+    int m_nTypeGen = kTypeDefault;
+    CLogFile m_log;
+    IConsolePanel* m_pConsole = nullptr;
+    int m_hIcon = IDR_MAINFRAME;
+    std::string m_strDataPath;
+    int m_bEnableDebug = 0;
+    int m_nStep = 0;
+    UINT_PTR m_nPollTimer = 0;
+    std::string m_strLastCmd;
+    std::string m_strParamList;
+    int m_bUseMiniConsole = 0;
+    int m_nInterval = 100;
+    CLinkPort* m_pLinkPort = nullptr;
+    int m_bPollSuspended = 0;
+    int m_bHostFlag1021 = 0;
+    int m_bReconnect = 0;
+    int m_nDevice = 0;
+    std::string m_strLastD0;
+    std::string m_strLastC0;
+    // Configured link settings, kept for the log lines.
+    int m_nComPort = 2;
+};

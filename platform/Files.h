@@ -1,0 +1,16 @@
+// File access for the log and data files. Paths are written the Windows way
+// (backslashes); the native face maps them onto its own file system.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Opens `path` for appending (created when missing, never truncated), writes
+// `bytes` at its end and closes it. False when it cannot be opened or written.
+bool AppendToFile(const std::string& path, const std::string& bytes);
+
+// Creates one directory; an existing one or a failure is not reported.
+void MakeDirectory(const std::string& path);
+
+} // namespace platform

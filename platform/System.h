@@ -1,0 +1,26 @@
+// Clock, pauses and the current directory.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+struct LocalTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+LocalTime Now();
+
+// Blocks the calling thread for `ms` milliseconds.
+void Pause(unsigned ms);
+
+// The current directory as the system gives it (at most 255 characters).
+std::string CurrentDirectory();
+
+} // namespace platform

@@ -1,0 +1,25 @@
+// The native face of file access: real files, with the program's backslash
+// paths mapped onto this file system.
+#include "platform/Files.h"
+
+#include "platform/sim/NativePath.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace platform {
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(sim::NativePath(path).c_str(), "ab");
+    if (file == nullptr) {
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+void MakeDirectory(const std::string& path) {
+    ::mkdir(sim::NativePath(path).c_str(), 0777);
+}
+
+} // namespace platform

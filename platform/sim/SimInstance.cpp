@@ -1,0 +1,38 @@
+// The simulated face of the running program: the process count and the
+// module path are what the test set in sim::World.
+#include "platform/Instance.h"
+
+#include "platform/sim/SimWorld.h"
+
+namespace platform {
+
+std::string ModuleFileName() {
+    return sim::World::Get().modulePath;
+}
+
+bool SetCurrentDirectory(const std::string& directory) {
+    sim::World::Get().currentDirectory = directory;
+    return true;
+}
+
+int CountProcessInstances(const std::string& fileName) {
+    return sim::World::Get().otherInstanceOf == fileName ? 1 : 0;
+}
+
+HWND SharedMainWindow() {
+    return sim::World::Get().sharedMainWindow;
+}
+
+void PublishMainWindow(HWND hwnd) {
+    sim::World::Get().sharedMainWindow = hwnd;
+}
+
+void BringToForeground(HWND hwnd) {
+    sim::World::Get().broughtForward = hwnd;
+}
+
+void PostQuit(int exitCode) {
+    sim::World::Get().quitCode = exitCode;
+}
+
+} // namespace platform

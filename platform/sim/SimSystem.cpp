@@ -1,0 +1,21 @@
+// The simulated face of the clock: time is sim::World's virtual clock; a pause
+// moves it on without delivering anything, as a blocked thread would.
+#include "platform/System.h"
+
+#include "platform/sim/SimWorld.h"
+
+namespace platform {
+
+LocalTime Now() {
+    return sim::World::Get().LocalNow();
+}
+
+void Pause(unsigned ms) {
+    sim::World::Get().Sleep(ms);
+}
+
+std::string CurrentDirectory() {
+    return sim::World::Get().currentDirectory.substr(0, 255);
+}
+
+} // namespace platform

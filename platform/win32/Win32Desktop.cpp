@@ -1,0 +1,64 @@
+// The Win32 face of the desktop: window lookup by title, WM_COPYDATA, message
+// boxes and the notification-area icon.
+#include "platform/Desktop.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace {
+
+struct TitleSearch {
+    const std::string* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<TitleSearch*>(lParam);
+    char text[261] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (*search->title == text) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+namespace platform {
+
+HWND FindTopLevelWindow(const std::string& title) {
+    TitleSearch search{&title, nullptr};
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+LRESULT SendCopyData(HWND to, HWND from, DWORD kind, DWORD cbData, const void* data) {
+    COPYDATASTRUCT record{};
+    record.dwData = kind;
+    record.cbData = cbData;
+    record.lpData = const_cast<void*>(data);
+    return SendMessageA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from),
+                        reinterpret_cast<LPARAM>(&record));
+}
+
+int ShowMessageBox(const std::string& text, const std::string& caption, UINT type) {
+    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), type);
+}
+
+bool NotifyTrayIcon(HWND owner, DWORD operation, UINT callbackMessage, int iconId,
+                    const std::string& tip) {
+    NOTIFYICONDATAA data;
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = 0;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = callbackMessage;
+    data.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId));
+    std::strncpy(data.szTip, tip.c_str(), sizeof data.szTip - 1);
+    return Shell_NotifyIconA(operation, &data) != FALSE;
+}
+
+} // namespace platform
