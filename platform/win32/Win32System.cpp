@@ -1,0 +1,36 @@
+// The Win32 face of the clock, pauses and the current directory.
+#include "platform/System.h"
+
+#include <windows.h>
+
+namespace platform {
+
+LocalTime Now() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    LocalTime now;
+    now.year = st.wYear;
+    now.month = st.wMonth;
+    now.day = st.wDay;
+    now.hour = st.wHour;
+    now.minute = st.wMinute;
+    now.second = st.wSecond;
+    now.millisecond = st.wMilliseconds;
+    return now;
+}
+
+void Pause(unsigned ms) {
+    Sleep(ms);
+}
+
+std::string CurrentDirectory() {
+    char buffer[256];
+    DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
+    // A longer directory does not fit: the system then fills nothing.
+    if (length == 0 || length >= sizeof buffer) {
+        return std::string();
+    }
+    return std::string(buffer, length);
+}
+
+} // namespace platform
