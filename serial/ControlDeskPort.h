@@ -51,7 +51,9 @@ public:
     struct Io;
 
 private:
+    // The face's part of the queue operations: fill the slot, wake the writer.
     int QueueFrame(const std::vector<std::uint8_t>& frame);
+    bool IsPortOpen() const;
 
     std::unique_ptr<Io> m_io;
 };

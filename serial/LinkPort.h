@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 constexpr unsigned kRxBlockSize = 4096;
 extern std::uint8_t g_rxBlock[kRxBlockSize];
@@ -38,7 +39,10 @@ public:
     struct Io;
 
 private:
-    int WriteFrame(const std::string& frame);
+    // Writes one whole frame; the face's part of the sends.
+    int WriteFrame(const std::vector<std::uint8_t>& frame);
+    // Clears g_rxBlock and copies `count` (at most kRxBlockSize) bytes to its start.
+    static void FillRxBlock(const std::uint8_t* bytes, unsigned count);
 
     std::unique_ptr<Io> m_io;
 };

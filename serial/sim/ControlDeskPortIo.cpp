@@ -1,0 +1,151 @@
+// The simulated face of CControlDeskPort, on sim::World. There is no thread:
+// the world plays the watch thread. Bytes that arrive on the device are
+// delivered at once, one WM_PORT_CHAR each, in order; the queued frame is
+// written when the world lets the port threads run (flushWrites), that is
+// after the GUI thread has let go, so of two frames queued in one go only the
+// last one is written.
+#include "serial/ControlDeskPort.h"
+
+#include "platform/Messages.h"
+#include "platform/sim/SimWorld.h"
+#include "serial/WatchHealth.h"
+#include "serial/WriteSlot.h"
+
+namespace {
+
+const char kParameterText[] = "The parameter is incorrect.";
+const char kIoDeviceText[] =
+    "The request could not be performed because of an I/O device error.";
+
+} // namespace
+
+struct CControlDeskPort::Io {
+    CDialog* owner = nullptr;
+    unsigned portNumber = 0;
+    std::uint32_t eventsMask = 0;
+    std::string deviceName;
+    bool open = false;
+    bool alive = false;
+    WriteSlot slot;
+    WatchHealth health;
+
+    sim::SerialDevice& Device() { return sim::World::Get().Serial(deviceName); }
+    void Attach();
+    void Detach();
+    void Receive(const std::vector<std::uint8_t>& bytes);
+    void ReadFailed();
+    void WriteQueued();
+};
+
+void CControlDeskPort::Io::Attach() {
+    sim::SerialDevice& device = Device();
+    device.open = true;
+    device.receive = [this](const std::vector<std::uint8_t>& bytes) { Receive(bytes); };
+    device.flushWrites = [this] { WriteQueued(); };
+}
+
+void CControlDeskPort::Io::Detach() {
+    // The world may have been reset since: never bring the device back to life.
+    if (open && sim::World::Get().HasSerial(deviceName)) {
+        sim::SerialDevice& device = Device();
+        device.open = false;
+        device.receive = nullptr;
+        device.flushWrites = nullptr;
+    }
+    open = false;
+}
+
+void CControlDeskPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
+    // Without a running watch thread the bytes wait in the driver, and the
+    // thread purges them when it starts.
+    if (!alive || (eventsMask & EV_RXCHAR) == 0) {
+        return;
+    }
+    for (std::uint8_t byte : bytes) {
+        if (!alive) {
+            return;
+        }
+        if (Device().failReads) {
+            ReadFailed();
+            continue;
+        }
+        health.Progress();
+        if (owner != nullptr) {
+            owner->SendMessage(WM_PORT_CHAR, byte, static_cast<LPARAM>(portNumber));
+        }
+    }
+}
+
+void CControlDeskPort::Io::ReadFailed() {
+    const WatchHealth::Verdict verdict = health.Failed(kErrorIoDevice, true);
+    if (verdict.showBox) {
+        ShowPortError("ReadFile()", kErrorIoDevice, kIoDeviceText, portNumber);
+    }
+    if (verdict.stop) {
+        alive = false;
+    }
+}
+
+void CControlDeskPort::Io::WriteQueued() {
+    Frame frame;
+    if (alive && slot.Take(frame)) {
+        Device().writes.push_back(frame);
+        health.Progress();
+    }
+}
+
+CControlDeskPort::CControlDeskPort() : m_io(std::make_unique<Io>()) {}
+
+CControlDeskPort::~CControlDeskPort() { Close(); }
+
+int CControlDeskPort::Open(CDialog* owner, unsigned portNumber, unsigned baud, char parity,
+                           unsigned dataBits, unsigned stopBits, std::uint32_t eventsMask,
+                           unsigned writeBufferSize) {
+    Close();
+    Io& io = *m_io;
+    io.owner = owner;
+    io.portNumber = portNumber;
+    io.eventsMask = eventsMask;
+    io.slot.Allocate(writeBufferSize);
+    io.deviceName = DeviceName(portNumber);
+    sim::World& world = sim::World::Get();
+    if (!world.HasSerial(io.deviceName) || !world.Serial(io.deviceName).present) {
+        return 0;
+    }
+    io.open = true;
+    io.Attach();
+    if (io.Device().refuseTimeouts) {
+        // The first failed step skips the rest of the configuration.
+        ShowPortError("SetCommTimeouts()", kErrorInvalidParameter, kParameterText, portNumber);
+    } else {
+        io.Device().mode = ModeString(baud, parity, dataBits, stopBits);
+    }
+    return 1;
+}
+
+int CControlDeskPort::StartWatch() {
+    if (!m_io->open) {
+        return 0;
+    }
+    m_io->health = WatchHealth();
+    m_io->alive = true;
+    return 1;
+}
+
+// The simulated watch has no thread to suspend.
+int CControlDeskPort::SuspendWatch() { return 1; }
+
+int CControlDeskPort::ResumeWatch() { return 1; }
+
+void CControlDeskPort::Close() {
+    m_io->alive = false;
+    m_io->Detach();
+}
+
+bool CControlDeskPort::IsWatchAlive() const { return m_io->alive; }
+
+int CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
+    return m_io->slot.Fill(frame) ? 1 : 0;
+}
+
+bool CControlDeskPort::IsPortOpen() const { return m_io->open; }

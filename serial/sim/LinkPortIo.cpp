@@ -1,0 +1,76 @@
+// The simulated face of CLinkPort, on sim::World. There is no thread: bytes
+// that arrive on the device are delivered at once through g_rxBlock, in blocks
+// of at most kRxBlockSize bytes, as ThreadWatchComm would read them; sends are
+// written to the device at once, as the real ones are.
+#include "serial/LinkPort.h"
+
+#include "platform/Messages.h"
+#include "platform/sim/SimWorld.h"
+
+#include <algorithm>
+
+struct CLinkPort::Io {
+    HWND owner = nullptr;
+    std::string portName;
+    bool connected = false;
+
+    sim::SerialDevice& Device() { return sim::World::Get().Serial(portName); }
+    void Receive(const std::vector<std::uint8_t>& bytes);
+    void Detach();
+};
+
+void CLinkPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
+    // A failed read gives 0 bytes, and nothing is delivered.
+    if (Device().failReads) {
+        return;
+    }
+    for (std::size_t start = 0; connected && start < bytes.size(); start += kRxBlockSize) {
+        const auto count = static_cast<unsigned>(std::min<std::size_t>(kRxBlockSize, bytes.size() - start));
+        FillRxBlock(bytes.data() + start, count);
+        if (CDialog* dialog = sim::World::Get().DialogOf(owner)) {
+            dialog->SendMessage(WM_LINK_DATA, 0, static_cast<LPARAM>(count));
+        }
+    }
+}
+
+void CLinkPort::Io::Detach() {
+    // The world may have been reset since: never bring the device back to life.
+    if (connected && sim::World::Get().HasSerial(portName)) {
+        sim::SerialDevice& device = Device();
+        device.open = false;
+        device.receive = nullptr;
+    }
+    connected = false;
+}
+
+CLinkPort::CLinkPort() : m_io(std::make_unique<Io>()) {}
+
+CLinkPort::~CLinkPort() { Close(); }
+
+int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, int) {
+    Close();
+    Io& io = *m_io;
+    io.owner = owner != nullptr ? owner->GetSafeHwnd() : nullptr;
+    io.portName = portName;
+    sim::World& world = sim::World::Get();
+    // Baud 0 cannot be applied to the device, as on the real port.
+    if (!world.HasSerial(portName) || !world.Serial(portName).present || baud == 0) {
+        return 0;
+    }
+    sim::SerialDevice& device = io.Device();
+    device.open = true;
+    device.baud = baud;
+    device.receive = [&io](const std::vector<std::uint8_t>& bytes) { io.Receive(bytes); };
+    io.connected = true;
+    return 1;
+}
+
+void CLinkPort::Close() { m_io->Detach(); }
+
+int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {
+    if (!m_io->connected) {
+        return 0;
+    }
+    m_io->Device().writes.push_back(frame);
+    return static_cast<int>(frame.size());
+}

@@ -1,0 +1,487 @@
+// The Win32 face of CControlDeskPort.
+//
+// Threads. Two threads use a port: the GUI thread (Open, StartWatch, the
+// Queue* operations, Close) and the watch thread (Io::Run), which does all the
+// I/O while it runs. The watch thread sleeps in WaitForMultipleObjects on
+//   [0] shutdown      set by Close: the thread ends;
+//   [1] comm wait     the event of an overlapped WaitCommEvent: it drains the
+//                     input one byte at a time, sending WM_PORT_CHAR for each
+//                     byte with SendMessage, so the GUI thread's parser gets
+//                     the bytes in order, one at a time;
+//   [2] write request set by the Queue* operations: it takes the frame out of
+//                     the write slot, purges the port and writes the frame.
+// The comm-event wait and the reads and writes have separate OVERLAPPEDs, so a
+// write can go out while a wait is pending. Who may touch what:
+//   - port, the OVERLAPPEDs, commEvents, waitPending, health: the GUI thread
+//     while no watch thread runs (Open; Close after the thread has ended),
+//     otherwise only the watch thread. No lock is needed for the handle.
+//   - owner, portNumber, eventsMask: written by Open while no watch thread
+//     runs, then only read.
+//   - the events: created once by Open; the GUI thread sets shutdown and write
+//     request, the watch thread waits on them.
+//   - alive: both (atomic). StartWatch sets it; Close clears it; the watch
+//     thread clears it when it gives up a device that is gone (WatchHealth).
+//   - slot: both, through the slot's own lock.
+//   - thread: the GUI thread only.
+// Close clears alive, sets shutdown and waits for the thread while answering
+// sent messages (a WM_PORT_CHAR in flight cannot deadlock it); only a thread
+// that does not end in time (an error box left open) is terminated.
+#include "serial/ControlDeskPort.h"
+
+#include "platform/Dialog.h"
+#include "platform/Messages.h"
+#include "serial/WatchHealth.h"
+#include "serial/WriteSlot.h"
+#include "serial/win32/ThreadJoin.h"
+
+#include <atomic>
+
+namespace {
+
+constexpr DWORD kStopTimeoutMs = 5000;
+constexpr DWORD kEndWaitMs = 1000;
+constexpr DWORD kPortTimeoutMs = 1000;
+constexpr DWORD kWatchExitCode = 100;
+constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+
+struct Notification {
+    DWORD event;
+    UINT message;
+};
+
+// The comm events other than received characters, in the order they are told.
+const Notification kNotifications[] = {{EV_CTS, WM_PORT_CTS},
+                                       {EV_RXFLAG, WM_PORT_RXFLAG},
+                                       {EV_BREAK, WM_PORT_BREAK},
+                                       {EV_ERR, WM_PORT_ERR},
+                                       {EV_RING, WM_PORT_RING}};
+
+std::string SystemText(DWORD code) {
+    char text[256] = {};
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+    return std::string(text, length);
+}
+
+HANDLE NewEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+
+} // namespace
+
+struct CControlDeskPort::Io {
+    enum class ReadResult { Byte, Nothing, Failed };
+
+    CDialog* owner = nullptr;
+    unsigned portNumber = 0;
+    DWORD eventsMask = 0;
+
+    HANDLE port = nullptr;
+    OVERLAPPED waitOv{};
+    DWORD commEvents = 0; // written by the system when the wait ends
+    bool waitPending = false;
+    OVERLAPPED ioOv{};
+    WatchHealth health;
+
+    HANDLE shutdownEvent = nullptr;
+    HANDLE commEvent = nullptr;
+    HANDLE writeRequestEvent = nullptr;
+    HANDLE ioEvent = nullptr;
+
+    std::atomic<bool> alive{false};
+    WriteSlot slot;
+    HANDLE thread = nullptr;
+
+    bool CreateEvents();
+    void CloseEvents();
+    void Configure(const std::string& mode);
+    void ReportError(const char* operation);
+
+    void Run();
+    bool ArmCommWait();
+    void PauseBeforeWaiting();
+    void OnCommEvent();
+    bool DrainInput();
+    DWORD QueuedInput();
+    ReadResult ReadByte(std::uint8_t& byte);
+    void WriteQueued();
+    void EndCommWait();
+    void Failed(const char* operation, DWORD error, bool reportable);
+    void SendToOwner(UINT message, WPARAM wParam);
+    static void PumpOwnMessages();
+};
+
+namespace {
+
+DWORD WINAPI WatchThread(LPVOID parameter) {
+    static_cast<CControlDeskPort::Io*>(parameter)->Run();
+    return kWatchExitCode;
+}
+
+} // namespace
+
+bool CControlDeskPort::Io::CreateEvents() {
+    for (HANDLE* event : {&shutdownEvent, &commEvent, &writeRequestEvent, &ioEvent}) {
+        if (*event == nullptr) {
+            *event = NewEvent();
+        }
+        if (*event == nullptr) {
+            return false;
+        }
+        ResetEvent(*event);
+    }
+    return true;
+}
+
+void CControlDeskPort::Io::CloseEvents() {
+    for (HANDLE* event : {&shutdownEvent, &commEvent, &writeRequestEvent, &ioEvent}) {
+        if (*event != nullptr) {
+            CloseHandle(*event);
+            *event = nullptr;
+        }
+    }
+}
+
+// The configuration chain: the first step that fails shows its error box and
+// skips the rest; the port stays open either way.
+void CControlDeskPort::Io::Configure(const std::string& mode) {
+    COMMTIMEOUTS timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs,
+                             kPortTimeoutMs};
+    if (!SetCommTimeouts(port, &timeouts)) {
+        return ReportError("SetCommTimeouts()");
+    }
+    if (!SetCommMask(port, eventsMask)) {
+        return ReportError("SetCommMask()");
+    }
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(port, &dcb)) {
+        return ReportError("GetCommState()");
+    }
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    if (!BuildCommDCBA(mode.c_str(), &dcb)) {
+        return ReportError("BuildCommDCB()");
+    }
+    if (!SetCommState(port, &dcb)) {
+        ReportError("SetCommState()");
+    }
+}
+
+void CControlDeskPort::Io::ReportError(const char* operation) {
+    const DWORD error = GetLastError();
+    ShowPortError(operation, error, SystemText(error), portNumber);
+}
+
+void CControlDeskPort::Io::Run() {
+    PurgeComm(port, kPurgeAll);
+    while (alive) {
+        if (health.BackingOff()) {
+            PauseBeforeWaiting();
+            if (!alive) {
+                break;
+            }
+        }
+        const bool armed = ArmCommWait();
+        const HANDLE waitList[] = {shutdownEvent, commEvent, writeRequestEvent};
+        switch (WaitForMultipleObjects(3, waitList, FALSE, armed ? INFINITE : WatchHealth::kBackoffMs)) {
+        case WAIT_OBJECT_0:
+            alive = false;
+            break;
+        case WAIT_OBJECT_0 + 1:
+            OnCommEvent();
+            break;
+        case WAIT_OBJECT_0 + 2:
+            WriteQueued();
+            break;
+        case WAIT_TIMEOUT:
+            break;
+        default:
+            Failed("WaitForMultipleObjects()", GetLastError(), true);
+            break;
+        }
+    }
+    EndCommWait();
+}
+
+// Starts an overlapped comm-event wait unless one is pending. False when no
+// wait could be started.
+bool CControlDeskPort::Io::ArmCommWait() {
+    if (waitPending) {
+        return true;
+    }
+    ResetOverlapped(waitOv, commEvent);
+    commEvents = 0;
+    if (WaitCommEvent(port, &commEvents, &waitOv)) {
+        // Ended at once: handled like a wait that ends later.
+        waitPending = true;
+        SetEvent(commEvent);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING) {
+        waitPending = true;
+        return true;
+    }
+    Failed("WaitCommEvent()", error, error != ERROR_INVALID_PARAMETER);
+    return false;
+}
+
+// After many wake-ups with nothing to read, wait a little before the next
+// comm-event wait, still answering shutdown and write requests.
+void CControlDeskPort::Io::PauseBeforeWaiting() {
+    const HANDLE events[] = {shutdownEvent, writeRequestEvent};
+    switch (WaitForMultipleObjects(2, events, FALSE, WatchHealth::kBackoffMs)) {
+    case WAIT_OBJECT_0:
+        alive = false;
+        break;
+    case WAIT_OBJECT_0 + 1:
+        WriteQueued();
+        break;
+    default:
+        break;
+    }
+}
+
+void CControlDeskPort::Io::OnCommEvent() {
+    if (!waitPending) {
+        ResetEvent(commEvent);
+        return;
+    }
+    DWORD ignored = 0;
+    if (!GetOverlappedResult(port, &waitOv, &ignored, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE) {
+            health.Idle();
+            return;
+        }
+        waitPending = false;
+        Failed("WaitCommEvent()", error,
+               error != ERROR_OPERATION_ABORTED && error != ERROR_INVALID_PARAMETER);
+        return;
+    }
+    waitPending = false;
+    // Every wake-up tells all the watched kinds, whichever event occurred.
+    for (const Notification& notification : kNotifications) {
+        if ((eventsMask & notification.event) != 0) {
+            SendToOwner(notification.message, 0);
+        }
+    }
+    const bool delivered = (eventsMask & EV_RXCHAR) != 0 && DrainInput();
+    if (!delivered) {
+        health.Idle();
+    }
+}
+
+// Reads and delivers one byte at a time while the input queue holds any.
+// True when at least one byte was delivered.
+bool CControlDeskPort::Io::DrainInput() {
+    bool delivered = false;
+    for (DWORD queued = QueuedInput(); alive && queued > 0; queued = QueuedInput()) {
+        std::uint8_t byte = 0;
+        switch (ReadByte(byte)) {
+        case ReadResult::Byte:
+            health.Progress();
+            delivered = true;
+            SendToOwner(WM_PORT_CHAR, byte);
+            PumpOwnMessages();
+            break;
+        case ReadResult::Nothing:
+            return delivered;
+        case ReadResult::Failed:
+            // Reported; the byte is read again unless the thread gives up.
+            break;
+        }
+    }
+    return delivered;
+}
+
+DWORD CControlDeskPort::Io::QueuedInput() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(port, &errors, &status)) {
+        Failed("ClearCommError()", GetLastError(), false);
+        return 0;
+    }
+    return status.cbInQue;
+}
+
+CControlDeskPort::Io::ReadResult CControlDeskPort::Io::ReadByte(std::uint8_t& byte) {
+    ResetOverlapped(ioOv, ioEvent);
+    DWORD count = 0;
+    if (!ReadFile(port, &byte, 1, &count, &ioOv)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            Failed("ReadFile()", error, true);
+            return ReadResult::Failed;
+        }
+        if (!GetOverlappedResult(port, &ioOv, &count, TRUE)) {
+            Failed("GetOverlappedResults() in ReadFile()", GetLastError(), true);
+            return ReadResult::Failed;
+        }
+    }
+    return count == 1 ? ReadResult::Byte : ReadResult::Nothing;
+}
+
+void CControlDeskPort::Io::WriteQueued() {
+    ResetEvent(writeRequestEvent);
+    Frame frame;
+    if (!slot.Take(frame)) {
+        return;
+    }
+    // Received bytes not read yet are dropped here, before every write.
+    PurgeComm(port, kPurgeAll);
+    if (frame.empty()) {
+        return;
+    }
+    ResetOverlapped(ioOv, ioEvent);
+    DWORD written = 0;
+    if (!WriteFile(port, frame.data(), static_cast<DWORD>(frame.size()), &written, &ioOv)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            return Failed("WriteFile()", error, true);
+        }
+        if (!GetOverlappedResult(port, &ioOv, &written, TRUE)) {
+            return Failed("GetOverlappedResults() in WriteFile()", GetLastError(), true);
+        }
+    }
+    health.Progress();
+}
+
+// A wait still pending when the thread ends is ended here, so the system no
+// longer writes into waitOv and commEvents.
+void CControlDeskPort::Io::EndCommWait() {
+    if (!waitPending) {
+        return;
+    }
+    SetCommMask(port, 0);
+    if (WaitForSingleObject(commEvent, kEndWaitMs) != WAIT_OBJECT_0) {
+        CancelIo(port);
+        WaitForSingleObject(commEvent, kEndWaitMs);
+    }
+    waitPending = false;
+}
+
+void CControlDeskPort::Io::Failed(const char* operation, DWORD error, bool reportable) {
+    const WatchHealth::Verdict verdict = health.Failed(error, reportable);
+    if (verdict.showBox) {
+        ShowPortError(operation, error, SystemText(error), portNumber);
+    }
+    if (verdict.stop) {
+        alive = false;
+    }
+}
+
+void CControlDeskPort::Io::SendToOwner(UINT message, WPARAM wParam) {
+    HWND window = owner != nullptr ? owner->GetSafeHwnd() : nullptr;
+    if (window != nullptr) {
+        SendMessageA(window, message, wParam, static_cast<LPARAM>(portNumber));
+    }
+}
+
+void CControlDeskPort::Io::PumpOwnMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+CControlDeskPort::CControlDeskPort() : m_io(std::make_unique<Io>()) {}
+
+CControlDeskPort::~CControlDeskPort() {
+    Close();
+    m_io->CloseEvents();
+}
+
+int CControlDeskPort::Open(CDialog* owner, unsigned portNumber, unsigned baud, char parity,
+                           unsigned dataBits, unsigned stopBits, std::uint32_t eventsMask,
+                           unsigned writeBufferSize) {
+    Close();
+    Io& io = *m_io;
+    io.owner = owner;
+    io.portNumber = portNumber;
+    io.eventsMask = eventsMask;
+    io.slot.Allocate(writeBufferSize);
+    if (!io.CreateEvents()) {
+        return 0;
+    }
+    HANDLE port = CreateFileA(DeviceName(portNumber).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    io.port = port;
+    io.Configure(ModeString(baud, parity, dataBits, stopBits));
+    PurgeComm(port, kPurgeAll);
+    return 1;
+}
+
+int CControlDeskPort::StartWatch() {
+    Io& io = *m_io;
+    if (io.port == nullptr) {
+        return 0;
+    }
+    if (io.thread != nullptr) {
+        if (io.alive) {
+            return 1;
+        }
+        // The thread gave the device up: let it finish before starting anew.
+        JoinThread(io.thread, kStopTimeoutMs);
+        CloseHandle(io.thread);
+        io.thread = nullptr;
+    }
+    ResetEvent(io.shutdownEvent);
+    io.health = WatchHealth();
+    io.waitPending = false;
+    io.alive = true;
+    io.thread = CreateThread(nullptr, 0, WatchThread, &io, 0, nullptr);
+    if (io.thread == nullptr) {
+        io.alive = false;
+        return 0;
+    }
+    return 1;
+}
+
+int CControlDeskPort::SuspendWatch() {
+    if (m_io->thread != nullptr) {
+        SuspendThread(m_io->thread);
+    }
+    return 1;
+}
+
+int CControlDeskPort::ResumeWatch() {
+    if (m_io->thread != nullptr) {
+        ResumeThread(m_io->thread);
+    }
+    return 1;
+}
+
+void CControlDeskPort::Close() {
+    Io& io = *m_io;
+    io.alive = false;
+    if (io.thread != nullptr) {
+        SetEvent(io.shutdownEvent);
+        JoinThread(io.thread, kStopTimeoutMs);
+        CloseHandle(io.thread);
+        io.thread = nullptr;
+    }
+    if (io.port != nullptr) {
+        CloseHandle(io.port);
+        io.port = nullptr;
+    }
+    io.waitPending = false;
+}
+
+bool CControlDeskPort::IsWatchAlive() const { return m_io->alive; }
+
+int CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
+    Io& io = *m_io;
+    if (!io.slot.Fill(frame)) {
+        return 0;
+    }
+    if (io.writeRequestEvent != nullptr && !SetEvent(io.writeRequestEvent)) {
+        SetEvent(io.writeRequestEvent);
+    }
+    return 1;
+}
+
+bool CControlDeskPort::IsPortOpen() const { return m_io->port != nullptr; }

@@ -1,0 +1,349 @@
+// The Win32 face of CLinkPort.
+//
+// Threads. ThreadWatchComm (Io::Watch) is the only reader: it sleeps in an
+// overlapped WaitCommEvent for received characters (or the stop event), then
+// reads whatever the input queue holds, block by block, and hands each block
+// to the owner window through g_rxBlock with a synchronous WM_LINK_DATA, so
+// g_rxBlock is written only while no handler reads it. The GUI thread is the
+// only writer: SendFrame and SendAckFrame write synchronously, also from
+// inside the WM_LINK_DATA handler. Who may touch what:
+//   - port, owner, portName and the events: written by Open and Close on the
+//     GUI thread while no ThreadWatchComm runs; in between both threads use
+//     the handle, each with its own OVERLAPPED (no lock is needed).
+//   - writeOv: the GUI thread only.
+//   - waitOv, commEvents, waitPending, readOv, readBuffer, health, gaveUp:
+//     ThreadWatchComm only (they live here, not on its stack, because the
+//     system may finish an operation on them after the thread has let go).
+//   - connected: both (atomic). Open sets it; Close clears it.
+//   - thread: the GUI thread only.
+// Close clears connected, sets the stop event, clears the events mask (which
+// ends a pending comm-event wait), purges, and waits for ThreadWatchComm to end
+// while answering sent messages before it closes the handle: after Close
+// nothing touches the object or g_rxBlock, and the owner may delete it.
+#include "serial/LinkPort.h"
+
+#include "platform/Desktop.h"
+#include "platform/Dialog.h"
+#include "platform/Messages.h"
+#include "serial/WatchHealth.h"
+#include "serial/win32/ThreadJoin.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+constexpr DWORD kStopTimeoutMs = 5000;
+constexpr DWORD kEndWaitMs = 1000;
+constexpr DWORD kQueueSize = 4096;
+constexpr DWORD kBaudTimesMsPerByte = 230400;
+constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+
+HANDLE NewEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+
+void ClearPortErrors(HANDLE port) {
+    DWORD errors = 0;
+    ClearCommError(port, &errors, nullptr);
+}
+
+} // namespace
+
+struct CLinkPort::Io {
+    HWND owner = nullptr;
+    std::string portName;
+    HANDLE port = nullptr;
+    HANDLE stopEvent = nullptr;
+    HANDLE waitEvent = nullptr;
+    HANDLE readEvent = nullptr;
+    HANDLE writeEvent = nullptr;
+
+    OVERLAPPED writeOv{};
+
+    OVERLAPPED waitOv{};
+    DWORD commEvents = 0;
+    bool waitPending = false;
+    OVERLAPPED readOv{};
+    std::uint8_t readBuffer[kRxBlockSize] = {};
+    WatchHealth health;
+    bool gaveUp = false;
+
+    std::atomic<int> connected{0};
+    HANDLE thread = nullptr;
+
+    bool CreateEvents();
+    void CloseEvents();
+    bool Configure(unsigned baud);
+
+    DWORD Watch();
+    bool WaitForCharacters();
+    void ReadAndDeliver();
+    DWORD ReadBlock();
+    bool AwaitRead(DWORD& count);
+    void EndCommWait();
+    void Failed(DWORD error);
+};
+
+namespace {
+
+DWORD WINAPI ThreadWatchComm(LPVOID parameter) {
+    return static_cast<CLinkPort::Io*>(parameter)->Watch();
+}
+
+} // namespace
+
+bool CLinkPort::Io::CreateEvents() {
+    for (HANDLE* event : {&stopEvent, &waitEvent, &readEvent, &writeEvent}) {
+        if (*event == nullptr) {
+            *event = NewEvent();
+        }
+        if (*event == nullptr) {
+            return false;
+        }
+        ResetEvent(*event);
+    }
+    return true;
+}
+
+void CLinkPort::Io::CloseEvents() {
+    for (HANDLE* event : {&stopEvent, &waitEvent, &readEvent, &writeEvent}) {
+        if (*event != nullptr) {
+            CloseHandle(*event);
+            *event = nullptr;
+        }
+    }
+}
+
+// Received characters only, 4096-byte queues, reads that return at once with
+// what the queue holds, writes bounded by the time the bytes take at this
+// baud, and 8N1. False when the line settings cannot be applied (a baud rate
+// of 0 included).
+bool CLinkPort::Io::Configure(unsigned baud) {
+    SetCommMask(port, EV_RXCHAR);
+    SetupComm(port, kQueueSize, kQueueSize);
+    PurgeComm(port, kPurgeAll);
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.WriteTotalTimeoutMultiplier = baud != 0 ? kBaudTimesMsPerByte / baud : 0;
+    SetCommTimeouts(port, &timeouts);
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (baud == 0 || !GetCommState(port, &dcb)) {
+        return false;
+    }
+    dcb.BaudRate = baud;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    return SetCommState(port, &dcb) != FALSE;
+}
+
+DWORD CLinkPort::Io::Watch() {
+    if (!SetCommMask(port, EV_RXCHAR)) {
+        platform::ShowMessageBox("Error while creating ThreadWatchComm," + portName, "Relvan",
+                                 MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    while (connected == 1 && !gaveUp) {
+        if (health.BackingOff() &&
+            WaitForSingleObject(stopEvent, WatchHealth::kBackoffMs) == WAIT_OBJECT_0) {
+            break;
+        }
+        if (WaitForCharacters()) {
+            ReadAndDeliver();
+        }
+    }
+    EndCommWait();
+    return 1;
+}
+
+// Sleeps until characters arrive. False when the wait ended without them: a
+// failure, the stop event, or a wait ended by clearing the events mask.
+bool CLinkPort::Io::WaitForCharacters() {
+    ResetOverlapped(waitOv, waitEvent);
+    commEvents = 0;
+    if (!WaitCommEvent(port, &commEvents, &waitOv)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            Failed(error);
+            return false;
+        }
+        waitPending = true;
+        const HANDLE events[] = {waitEvent, stopEvent};
+        const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        if (woken != WAIT_OBJECT_0) {
+            if (woken != WAIT_OBJECT_0 + 1) {
+                Failed(GetLastError());
+            }
+            return false;
+        }
+        waitPending = false;
+        DWORD ignored = 0;
+        if (!GetOverlappedResult(port, &waitOv, &ignored, FALSE)) {
+            Failed(GetLastError());
+            return false;
+        }
+    }
+    if ((commEvents & EV_RXCHAR) == 0) {
+        health.Idle();
+        return false;
+    }
+    return true;
+}
+
+void CLinkPort::Io::ReadAndDeliver() {
+    bool delivered = false;
+    while (connected == 1) {
+        const DWORD count = ReadBlock();
+        if (count == 0) {
+            break;
+        }
+        FillRxBlock(readBuffer, count);
+        health.Progress();
+        delivered = true;
+        if (owner != nullptr) {
+            SendMessageA(owner, WM_LINK_DATA, 0, static_cast<LPARAM>(count));
+        }
+    }
+    if (!delivered) {
+        health.Idle();
+    }
+}
+
+// Reads what the input queue holds, up to kRxBlockSize bytes; 0 when it is
+// empty or the read fails (the port's error state is then cleared).
+DWORD CLinkPort::Io::ReadBlock() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(port, &errors, &status)) {
+        Failed(GetLastError());
+        return 0;
+    }
+    if (status.cbInQue == 0) {
+        return 0;
+    }
+    // Never ask for more than the queue holds: on some drivers a read with
+    // these timeouts waits for data otherwise.
+    const DWORD wanted = std::min<DWORD>(status.cbInQue, kRxBlockSize);
+    ResetOverlapped(readOv, readEvent);
+    DWORD count = 0;
+    if (ReadFile(port, readBuffer, wanted, &count, &readOv)) {
+        return count;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING && AwaitRead(count)) {
+        return count;
+    }
+    Failed(error == ERROR_IO_PENDING ? GetLastError() : error);
+    ClearPortErrors(port);
+    return 0;
+}
+
+// Waits for the pending read, or for Close. A read that Close interrupts is
+// cancelled and gives nothing.
+bool CLinkPort::Io::AwaitRead(DWORD& count) {
+    const HANDLE events[] = {readEvent, stopEvent};
+    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0) {
+        return GetOverlappedResult(port, &readOv, &count, FALSE) != FALSE;
+    }
+    CancelIo(port);
+    WaitForSingleObject(readEvent, kEndWaitMs);
+    SetLastError(ERROR_OPERATION_ABORTED);
+    return false;
+}
+
+// A wait still pending when the thread ends is ended here, so the system no
+// longer writes into waitOv and commEvents.
+void CLinkPort::Io::EndCommWait() {
+    if (!waitPending) {
+        return;
+    }
+    SetCommMask(port, 0);
+    if (WaitForSingleObject(waitEvent, kEndWaitMs) != WAIT_OBJECT_0) {
+        CancelIo(port);
+        WaitForSingleObject(waitEvent, kEndWaitMs);
+    }
+    waitPending = false;
+}
+
+// Failures are not reported to the user; a device that is gone ends the loop.
+void CLinkPort::Io::Failed(DWORD error) {
+    if (connected == 1 && health.Failed(error, false).stop) {
+        gaveUp = true;
+    }
+}
+
+CLinkPort::CLinkPort() : m_io(std::make_unique<Io>()) {}
+
+CLinkPort::~CLinkPort() {
+    Close();
+    m_io->CloseEvents();
+}
+
+int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, int) {
+    Close();
+    Io& io = *m_io;
+    if (!io.CreateEvents()) {
+        return 0;
+    }
+    io.owner = owner != nullptr ? owner->GetSafeHwnd() : nullptr;
+    io.portName = portName;
+    HANDLE port = CreateFileA(portName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    io.port = port;
+    if (!io.Configure(baud)) {
+        Close();
+        return 0;
+    }
+    io.health = WatchHealth();
+    io.gaveUp = false;
+    io.waitPending = false;
+    io.connected = 1;
+    io.thread = CreateThread(nullptr, 0, ThreadWatchComm, &io, 0, nullptr);
+    if (io.thread == nullptr) {
+        Close();
+        return 0;
+    }
+    return 1;
+}
+
+void CLinkPort::Close() {
+    Io& io = *m_io;
+    io.connected = 0;
+    if (io.stopEvent != nullptr) {
+        SetEvent(io.stopEvent);
+    }
+    if (io.port != nullptr) {
+        SetCommMask(io.port, 0);
+        PurgeComm(io.port, kPurgeAll);
+    }
+    if (io.thread != nullptr) {
+        JoinThread(io.thread, kStopTimeoutMs);
+        CloseHandle(io.thread);
+        io.thread = nullptr;
+    }
+    if (io.port != nullptr) {
+        CloseHandle(io.port);
+        io.port = nullptr;
+    }
+}
+
+int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {
+    Io& io = *m_io;
+    if (io.port == nullptr || io.connected != 1) {
+        return 0;
+    }
+    ResetOverlapped(io.writeOv, io.writeEvent);
+    DWORD written = 0;
+    if (WriteFile(io.port, frame.data(), static_cast<DWORD>(frame.size()), &written, &io.writeOv)) {
+        return static_cast<int>(written);
+    }
+    if (GetLastError() == ERROR_IO_PENDING &&
+        GetOverlappedResult(io.port, &io.writeOv, &written, TRUE)) {
+        return static_cast<int>(written);
+    }
+    ClearPortErrors(io.port);
+    return 0;
+}
