@@ -118,12 +118,18 @@ protected:
     void OnGeneratorCommand(const HostRecord& record);
     void OnConsoleCommand(const HostRecord& record);
     void OnParameterList(const HostRecord& record);
+    void CreateHostConsole();
 
     // Poll steps.
     void PollType11();
     void PollType13();
     void ReconnectType17();
     void StartPollTimer11();
+
+    // Type 17 reply handling: one frame piece (framing stripped), and the
+    // text of a frame still to come, kept within a bound.
+    void OnType17Frame(std::string piece);
+    void KeepType17Pending(const std::string& text);
 
 public:
     // Members in the order of the window's data model.
