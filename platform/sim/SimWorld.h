@@ -77,8 +77,12 @@ public:
     void Advance(std::uint64_t ms);
     // Delivers posted messages and pending port writes without moving the clock.
     void Settle();
-    // Moves the clock without delivering anything (a blocking pause).
-    void Sleep(std::uint64_t ms) { m_nowMs += ms; }
+    // A blocking pause of the GUI thread: the clock moves on and port threads
+    // write their queued frames, but no message or timer is delivered.
+    void Sleep(std::uint64_t ms) {
+        m_nowMs += ms;
+        FlushPortWrites();
+    }
 
     // Windows.
     HWND AddWindow(CDialog* dialog);

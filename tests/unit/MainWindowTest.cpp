@@ -1,0 +1,298 @@
+// The main window's set-up per generator type, its start-up timer, the tray
+// icon and shutdown, on the simulated desktop.
+#include "DialogFixture.h"
+
+#include "console/ConsolePanel.h"
+#include "platform/Messages.h"
+
+namespace {
+
+const char* const kCom5 = "\\\\.\\COM5";
+
+std::string Ini(const std::string& typeGen, const std::string& generatorKeys) {
+    return "[CONTROLPANNEL]\r\nTypeGen=" + typeGen + "\r\n[GENERATOR]\r\n" + generatorKeys;
+}
+
+// A console panel that records what the main window asks of it.
+struct RecordingConsole : IConsolePanel {
+    static inline std::vector<std::string> calls;
+    bool CreatePanel(CDialog*) override { return Note("create"), true; }
+    void ShowPanel(int command) override { Note("show " + std::to_string(command)); }
+    WindowRect PanelClientRect() const override { return {0, 0, 400, 300}; }
+    void MovePanel(int x, int y, int w, int h) override {
+        Note("move " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+             std::to_string(h));
+    }
+    void DestroyPanel() override { Note("destroy"); }
+    void PowerOn() override { Note("power on"); }
+    void PowerOff() override { Note("power off"); }
+    void Exit() override { Note("exit"); }
+    void HostCommand(unsigned code, const std::string& text) override {
+        Note("command " + std::to_string(code) + " " + text);
+    }
+    std::string StatusText() const override { return "status"; }
+    static void Note(const std::string& call) { calls.push_back(call); }
+};
+
+IConsolePanel* MakeRecordingConsole() {
+    return new RecordingConsole();
+}
+
+} // namespace
+
+class MainWindow : public DialogFixture {};
+
+TEST_F(MainWindow, PortNamesForTheLinkPort) {
+    const std::pair<int, const char*> cases[] = {
+        {0, ""},  {1, "COM1"}, {4, "COM4"}, {5, "\\\\.\\COM5"}, {10, "\\\\.\\COM10"},
+        {11, ""}, {-3, ""}};
+    for (const auto& [number, name] : cases) {
+        EXPECT_EQ(CRelvanDlg::PortNameFor(number), name) << number;
+    }
+}
+
+TEST_F(MainWindow, MissingOrGarbageIniGivesTheDefaults) {
+    for (const char* content : {"", "\x01\x02garbage\xff\r\n=x\r\n[\r\n"}) {
+        WriteIni(content);
+        CRelvanDlg& main = Start();
+        EXPECT_EQ(main.m_nTypeGen, kTypeDefault);
+        EXPECT_EQ(main.m_bEnableDebug, 0);
+        EXPECT_EQ(main.m_nInterval, 100);
+        EXPECT_EQ(main.m_nDevice, 0);
+        EXPECT_EQ(main.GetDataPath(), m_dir); // the current directory, without a closing backslash
+        EXPECT_EQ(main.m_pPort, nullptr);
+        EXPECT_EQ(main.m_pLinkPort, nullptr);
+        dlg.reset();
+    }
+}
+
+TEST_F(MainWindow, ConfigurationKeys) {
+    WriteIni("[controlpannel]\r\nTypeGen = 41\r\nDevice=22\r\n[Generator]\r\nCOMPORT=5\r\n"
+             "DataPSC=D:\\\\Data\\\\PSC\r\nEnableDebug=2\r\nUseMiniConsole=1\r\nInterval=35\r\n");
+    Device(kCom5);
+    CRelvanDlg& main = Start();
+    EXPECT_EQ(main.m_nTypeGen, kType11); // 41 is 11 in every respect
+    EXPECT_EQ(main.GetDataPath(), "D:\\Data\\PSC");
+    EXPECT_EQ(main.m_bEnableDebug, 2);
+    EXPECT_EQ(main.m_bUseMiniConsole, 1);
+    EXPECT_EQ(main.m_nInterval, 35);
+    EXPECT_EQ(main.m_nDevice, 22);
+    EXPECT_EQ(main.m_bConnected, 1);
+    // EnableDebug 2 traces commands but does not write the connection message.
+    EXPECT_FALSE(LogHas("Connected generator"));
+}
+
+TEST_F(MainWindow, Type11OpensSendsItsHelloAndStartsPolling) {
+    WriteIni(Ini("11", "COMPORT=5\r\nEnableDebug=1\r\n"));
+    sim::SerialDevice& device = Device(kCom5);
+    AddHost();
+    CRelvanDlg& main = Start();
+    EXPECT_EQ(device.mode, "baud=19200 parity=N data=8 stop=2");
+    EXPECT_EQ(main.m_bConnected, 1);
+    EXPECT_EQ(State().windowRect.top, -1024);
+    sim::World::Get().Settle();
+    EXPECT_EQ(Written(kCom5), (Bytes{0x01, 0x35, 0x00, 0x01, 0x01, 0x38}));
+    EXPECT_TRUE(LogHas("[I] Connected generator port:5 Baud:19200\r\n"));
+
+    ClearWritten(kCom5);
+    Advance(250);
+    EXPECT_TRUE(sim::World::Get().TrayIconShown());
+    EXPECT_FALSE(State().visible);
+    EXPECT_TRUE(Written(kCom5).empty());
+    Advance(250);
+    EXPECT_EQ(Written(kCom5), (Bytes{0x53, 0x54, 0x03, 0xAA})); // "ST"
+}
+
+TEST_F(MainWindow, ConnectionFailuresAreLoggedByTheRulesOfEachType) {
+    struct Case {
+        std::string ini;
+        std::string line; // empty: nothing logged
+    };
+    const Case cases[] = {
+        {Ini("11", "COMPORT=3\r\nEnableDebug=1\r\n"),
+         "Can't connect generator port:3 Baud:19200\r\n"},
+        {Ini("11", "COMPORT=3\r\n"), ""},
+        {Ini("13", "COMPORT=3\r\nBaudRate=9600\r\n"),
+         "Can't connect generator port:3 Baud:9600\r\n"},
+        {Ini("17", "COMPORT=11\r\n"),
+         "Can't connect generator port:11 Baud:38400 with console.\r\n"},
+        {Ini("17", "COMPORT=4\r\nUseMiniConsole=1\r\n"),
+         "Can't connect generator port:4 Baud:38400 with miniconsole.\r\n"},
+    };
+    for (const Case& c : cases) {
+        WriteIni(c.ini);
+        CRelvanDlg& main = Start();
+        EXPECT_EQ(main.m_bConnected, 0) << c.ini;
+        if (c.line.empty()) {
+            EXPECT_EQ(Log(), "") << c.ini;
+        } else {
+            EXPECT_TRUE(LogHas("[I] " + c.line)) << c.ini << "\n" << Log();
+        }
+        dlg.reset();
+        std::remove((m_dir + "/log/20261207_Kel.log").c_str());
+    }
+}
+
+TEST_F(MainWindow, Type13OpensWithOneStopBitAndSendsBD1AAfterStartUp) {
+    WriteIni(Ini("13", "COMPORT=2\r\nEnableDebug=1\r\n"));
+    sim::SerialDevice& device = Device("COM2");
+    CRelvanDlg& main = Start();
+    EXPECT_EQ(device.mode, "baud=57600 parity=N data=8 stop=1");
+    EXPECT_EQ(main.m_bConnected, 1);
+    EXPECT_TRUE(LogHas("[I] Connected generator port:2 Baud:57600\r\n"));
+    Advance(250);
+    EXPECT_EQ(Written("COM2"), (Bytes{0x02, 0x42, 0x44, 0x31, 0x41, 0x30, 0x35, 0x03}));
+    EXPECT_TRUE(sim::World::Get().TrayIconShown());
+}
+
+TEST_F(MainWindow, Type17MiniConsoleSendsRAndWaitsTenSecondsForAnAnswer) {
+    WriteIni(Ini("17", "COMPORT=5\r\nUseMiniConsole=1\r\nEnableDebug=1\r\nBaudRate=57600\r\n"));
+    sim::SerialDevice& device = Device(kCom5);
+    CRelvanDlg& main = Start();
+    EXPECT_EQ(device.baud, 57600u);
+    EXPECT_TRUE(LogHas("[I] Connected generator port:5 Baud:57600 with miniconsole.\r\n"));
+    const std::uint8_t checksum = 'C' ^ 'R' ^ 0x03;
+    EXPECT_EQ(Written(kCom5), (Bytes{0x16, 0x16, 0x16, 0x02, 'C', 'R', 0x03, checksum}));
+    EXPECT_EQ(main.m_bReconnect, 1);
+    EXPECT_EQ(sim::World::Get().TimerPeriod(main.GetSafeHwnd(), kTimerReconnect17), 10000u);
+    Advance(250);
+    EXPECT_TRUE(State().visible); // type 17 keeps no tray icon
+    EXPECT_FALSE(sim::World::Get().TrayIconShown());
+}
+
+TEST_F(MainWindow, DefaultTypeShowsOnlyTheTrayIconAndIgnoresClose) {
+    WriteIni("");
+    CRelvanDlg& main = Start();
+    Advance(250);
+    EXPECT_TRUE(sim::World::Get().TrayIconShown());
+    EXPECT_FALSE(State().visible);
+    ASSERT_FALSE(sim::World::Get().TrayCalls().empty());
+    EXPECT_EQ(sim::World::Get().TrayCalls().back().tip, "Relvan");
+    EXPECT_NE(sim::World::Get().TrayCalls().back().callbackMessage, WM_LINK_DATA);
+
+    main.PostMessage(WM_CLOSE);
+    Advance(100);
+    EXPECT_NE(main.GetSafeHwnd(), nullptr);
+    EXPECT_FALSE(State().ended);
+}
+
+TEST_F(MainWindow, CloseEndsTheSerialTypesAfterClosingTheirPorts) {
+    const std::pair<std::string, std::string> cases[] = {
+        {Ini("11", "COMPORT=1\r\n"), "COM1"},
+        {Ini("13", "COMPORT=1\r\n"), "COM1"},
+        {Ini("17", "COMPORT=1\r\n"), "COM1"},
+    };
+    for (const auto& [ini, deviceName] : cases) {
+        WriteIni(ini);
+        sim::SerialDevice& device = Device(deviceName);
+        CRelvanDlg& main = Start();
+        ASSERT_TRUE(device.open) << ini;
+        Advance(300);
+        HWND hwnd = main.GetSafeHwnd();
+        main.PostMessage(WM_CLOSE);
+        Advance(10);
+        EXPECT_FALSE(device.open) << ini;
+        EXPECT_EQ(main.m_pPort, nullptr);
+        EXPECT_EQ(main.m_pLinkPort, nullptr);
+        EXPECT_TRUE(sim::StateOf(hwnd)->ended) << ini;
+        EXPECT_EQ(main.GetSafeHwnd(), nullptr);
+        EXPECT_FALSE(sim::World::Get().TrayIconShown());
+        dlg.reset();
+    }
+}
+
+TEST_F(MainWindow, EmptyLinkDataAndTrayNotificationsChangeNothing) {
+    WriteIni(Ini("17", "COMPORT=1\r\n"));
+    Device("COM1");
+    CRelvanDlg& main = Start();
+    EXPECT_EQ(main.SendMessage(WM_LINK_DATA, 0, 0), -1);
+    EXPECT_EQ(main.SendMessage(WM_LINK_DATA, 0, -5), -1);
+    const std::string before = main.m_strRxBuf;
+    main.SendMessage(WM_TRAY_NOTIFY, 0, 0x0201); // a click on the icon
+    EXPECT_EQ(main.m_strRxBuf, before);
+    EXPECT_TRUE(Written("COM1").empty());
+}
+
+TEST_F(MainWindow, SecondStartFindsThePublishedWindow) {
+    WriteIni("");
+    CRelvanDlg& main = Start();
+    EXPECT_EQ(sim::World::Get().sharedMainWindow, main.GetSafeHwnd());
+    main.DestroyWindow();
+    EXPECT_EQ(sim::World::Get().sharedMainWindow, nullptr);
+}
+
+TEST_F(MainWindow, AboutItemIsAddedToTheSystemMenu) {
+    WriteIni("");
+    Start();
+    EXPECT_EQ(State().systemMenuId, static_cast<UINT>(kIdSysAbout));
+    EXPECT_EQ(State().systemMenuItem, L"Relvan \uC815\uBCF4(&A)...");
+    EXPECT_EQ(State().bigIcon, IDR_MAINFRAME);
+}
+
+class ConsoleWindow : public DialogFixture {
+protected:
+    void SetUp() override {
+        DialogFixture::SetUp();
+        RecordingConsole::calls.clear();
+        SetConsolePanelFactory(MakeRecordingConsole);
+        WriteIni(Ini("15", ""));
+    }
+    void TearDown() override {
+        DialogFixture::TearDown();
+        SetConsolePanelFactory(nullptr);
+    }
+};
+
+TEST_F(ConsoleWindow, WithoutAHostTheMainWindowFramesTheConsole) {
+    theApp.m_strHostTitle.clear();
+    Start();
+    EXPECT_FALSE(State().itemShown.at(kIdOk));
+    EXPECT_FALSE(State().itemShown.at(kIdStaticNotice));
+    EXPECT_EQ(State().windowRect.Height(), 325);
+    EXPECT_EQ(State().windowRect.Width(), 400);
+    Advance(250);
+    EXPECT_EQ(RecordingConsole::calls,
+              (std::vector<std::string>{"create", "show 5", "power on", "show 5"}));
+    EXPECT_FALSE(sim::World::Get().TrayIconShown());
+}
+
+TEST_F(ConsoleWindow, WithAHostBothWindowsShrinkAndTheTrayIconIsAdded) {
+    CRelvanDlg& main = Start();
+    EXPECT_EQ(State().windowRect.Width(), 10);
+    EXPECT_EQ(State().windowRect.Height(), 50);
+    Advance(250);
+    EXPECT_TRUE(sim::World::Get().TrayIconShown());
+    RecordingConsole::calls.clear();
+    main.PostMessage(WM_CLOSE);
+    Advance(10);
+    EXPECT_EQ(RecordingConsole::calls, (std::vector<std::string>{"exit"}));
+    EXPECT_NE(main.GetSafeHwnd(), nullptr); // the console's exit path ends the program
+    main.DestroyWindow();
+    EXPECT_EQ(RecordingConsole::calls.back(), "destroy");
+    EXPECT_EQ(main.m_pConsole, nullptr);
+}
+
+TEST(StartUp, ASecondCopyQuitsWithoutAWindow) {
+    sim::World::Get().Reset();
+    sim::World::Get().otherInstanceOf = "relvan.exe";
+    char name[] = "relvan.exe";
+    char title[] = "Host";
+    char* argv[] = {name, title};
+    EXPECT_EQ(theApp.InitInstance(2, argv), FALSE);
+    EXPECT_EQ(sim::World::Get().quitCode, 0);
+    EXPECT_TRUE(theApp.m_strHostTitle.empty());
+}
+
+TEST(StartUp, TheFirstCopyMovesToItsFolderAndKeepsTheHostTitle) {
+    sim::World::Get().Reset();
+    sim::World::Get().modulePath = "/nonexistent\\Relvan\\RELVAN.exe";
+    char name[] = "relvan.exe";
+    char title[] = "My Host Window";
+    char extra[] = "ignored";
+    char* argv[] = {name, title, extra};
+    EXPECT_EQ(theApp.InitInstance(3, argv), FALSE);
+    EXPECT_EQ(sim::World::Get().quitCode, -1);
+    EXPECT_EQ(sim::World::Get().currentDirectory, "/nonexistent\\Relvan\\");
+    EXPECT_EQ(theApp.m_strHostTitle, "My Host Window");
+    theApp.m_strHostTitle.clear();
+}
