@@ -28,7 +28,7 @@ int CRelvanApp::InitInstance(int argc, char** argv) {
 
     const std::string folder = FolderOfModule(platform::ModuleFileName());
     if (!folder.empty()) {
-        platform::SetCurrentDirectory(folder);
+        platform::ChangeDirectory(folder);
     }
     if (argc > 1 && argv[1] != nullptr) {
         m_strHostTitle = argv[1];

@@ -10,7 +10,7 @@ namespace platform {
 
 // The full path of the running executable (at most 260 characters).
 std::string ModuleFileName();
-bool SetCurrentDirectory(const std::string& directory);
+bool ChangeDirectory(const std::string& directory);
 
 // 1 when a process with this executable file name runs besides this one;
 // 0 when not; an error code (605, 606, 607, 632) when the count failed.

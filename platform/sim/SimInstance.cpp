@@ -10,7 +10,7 @@ std::string ModuleFileName() {
     return sim::World::Get().modulePath;
 }
 
-bool SetCurrentDirectory(const std::string& directory) {
+bool ChangeDirectory(const std::string& directory) {
     sim::World::Get().currentDirectory = directory;
     return true;
 }

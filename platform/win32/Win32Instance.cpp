@@ -79,7 +79,7 @@ std::string ModuleFileName() {
     return path;
 }
 
-bool SetCurrentDirectory(const std::string& directory) {
+bool ChangeDirectory(const std::string& directory) {
     return SetCurrentDirectoryA(directory.c_str()) != FALSE;
 }
 
