@@ -23,9 +23,13 @@ int CControlDeskPort::QueueBytes(const std::uint8_t* bytes, unsigned count) {
     return QueueFrame(Frame(bytes, bytes + count));
 }
 
-int CControlDeskPort::QueueSumFrame(const std::string& text) { return QueueFrame(SumFrame(text)); }
+int CControlDeskPort::QueueSumFrame(const std::string& text) {
+    return QueueFrame(SumFrame(text));
+}
 
-int CControlDeskPort::QueueHexFrame(const std::string& text) { return QueueFrame(HexFrame(text)); }
+int CControlDeskPort::QueueHexFrame(const std::string& text) {
+    return QueueFrame(HexFrame(text));
+}
 
 void CControlDeskPort::QueueAck() {
     if (IsPortOpen()) {
@@ -52,7 +56,8 @@ void CControlDeskPort::ShowPortError(const std::string& operation, unsigned long
     const std::string reason =
         systemText.empty() ? "Error code " + std::to_string(errorCode) : systemText;
     char text[kErrorTextBuffer];
-    std::snprintf(text, sizeof text, "WARNING:  %s Failed with the following error: \n%s\nPort: %u\n",
+    std::snprintf(text, sizeof text,
+                  "WARNING:  %s Failed with the following error: \n%s\nPort: %u\n",
                   operation.c_str(), reason.c_str(), portNumber);
     platform::ShowMessageBox(text, "Application Error", MB_OK | MB_ICONSTOP);
 }

@@ -5,9 +5,13 @@
 
 namespace {
 
-constexpr std::uint8_t Byte(char c) { return static_cast<std::uint8_t>(c); }
+constexpr std::uint8_t Byte(char c) {
+    return static_cast<std::uint8_t>(c);
+}
 
-void Append(Frame& frame, const std::string& text) { frame.insert(frame.end(), text.begin(), text.end()); }
+void Append(Frame& frame, const std::string& text) {
+    frame.insert(frame.end(), text.begin(), text.end());
+}
 
 Frame SynFramed(const Frame& body) {
     Frame frame;
@@ -37,7 +41,9 @@ Frame HexFrame(const std::string& text) {
     return frame;
 }
 
-Frame AckFrame() { return {Byte(ACK), Byte(ETX)}; }
+Frame AckFrame() {
+    return {Byte(ACK), Byte(ETX)};
+}
 
 Frame LinkFrame(char prefix, const std::string& text) {
     if (text.size() > kLinkTextMax) {
@@ -49,4 +55,6 @@ Frame LinkFrame(char prefix, const std::string& text) {
     return SynFramed(body);
 }
 
-Frame LinkAckFrame() { return SynFramed({Byte(ACK), Byte(ETX)}); }
+Frame LinkAckFrame() {
+    return SynFramed({Byte(ACK), Byte(ETX)});
+}

@@ -15,7 +15,9 @@ int CLinkPort::SendFrame(char prefix, const std::string& text) {
     return frame.empty() ? 0 : WriteFrame(frame);
 }
 
-int CLinkPort::SendAckFrame() { return WriteFrame(LinkAckFrame()); }
+int CLinkPort::SendAckFrame() {
+    return WriteFrame(LinkAckFrame());
+}
 
 void CLinkPort::FillRxBlock(const std::uint8_t* bytes, unsigned count) {
     std::memset(g_rxBlock, 0, sizeof g_rxBlock);

@@ -14,8 +14,7 @@
 namespace {
 
 const char kParameterText[] = "The parameter is incorrect.";
-const char kIoDeviceText[] =
-    "The request could not be performed because of an I/O device error.";
+const char kIoDeviceText[] = "The request could not be performed because of an I/O device error.";
 
 } // namespace
 
@@ -96,7 +95,9 @@ void CControlDeskPort::Io::WriteQueued() {
 
 CControlDeskPort::CControlDeskPort() : m_io(std::make_unique<Io>()) {}
 
-CControlDeskPort::~CControlDeskPort() { Close(); }
+CControlDeskPort::~CControlDeskPort() {
+    Close();
+}
 
 int CControlDeskPort::Open(CDialog* owner, unsigned portNumber, unsigned baud, char parity,
                            unsigned dataBits, unsigned stopBits, std::uint32_t eventsMask,
@@ -133,19 +134,27 @@ int CControlDeskPort::StartWatch() {
 }
 
 // The simulated watch has no thread to suspend.
-int CControlDeskPort::SuspendWatch() { return 1; }
+int CControlDeskPort::SuspendWatch() {
+    return 1;
+}
 
-int CControlDeskPort::ResumeWatch() { return 1; }
+int CControlDeskPort::ResumeWatch() {
+    return 1;
+}
 
 void CControlDeskPort::Close() {
     m_io->alive = false;
     m_io->Detach();
 }
 
-bool CControlDeskPort::IsWatchAlive() const { return m_io->alive; }
+bool CControlDeskPort::IsWatchAlive() const {
+    return m_io->alive;
+}
 
 int CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
     return m_io->slot.Fill(frame) ? 1 : 0;
 }
 
-bool CControlDeskPort::IsPortOpen() const { return m_io->open; }
+bool CControlDeskPort::IsPortOpen() const {
+    return m_io->open;
+}

@@ -25,7 +25,8 @@ void CLinkPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
         return;
     }
     for (std::size_t start = 0; connected && start < bytes.size(); start += kRxBlockSize) {
-        const auto count = static_cast<unsigned>(std::min<std::size_t>(kRxBlockSize, bytes.size() - start));
+        const auto count =
+            static_cast<unsigned>(std::min<std::size_t>(kRxBlockSize, bytes.size() - start));
         FillRxBlock(bytes.data() + start, count);
         if (CDialog* dialog = sim::World::Get().DialogOf(owner)) {
             dialog->SendMessage(WM_LINK_DATA, 0, static_cast<LPARAM>(count));
@@ -45,7 +46,9 @@ void CLinkPort::Io::Detach() {
 
 CLinkPort::CLinkPort() : m_io(std::make_unique<Io>()) {}
 
-CLinkPort::~CLinkPort() { Close(); }
+CLinkPort::~CLinkPort() {
+    Close();
+}
 
 int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, int) {
     Close();
@@ -65,7 +68,9 @@ int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, 
     return 1;
 }
 
-void CLinkPort::Close() { m_io->Detach(); }
+void CLinkPort::Close() {
+    m_io->Detach();
+}
 
 int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {
     if (!m_io->connected) {

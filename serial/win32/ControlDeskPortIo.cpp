@@ -64,7 +64,9 @@ std::string SystemText(DWORD code) {
     return std::string(text, length);
 }
 
-HANDLE NewEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+HANDLE NewEvent() {
+    return CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
 
 } // namespace
 
@@ -182,7 +184,8 @@ void CControlDeskPort::Io::Run() {
         }
         const bool armed = ArmCommWait();
         const HANDLE waitList[] = {shutdownEvent, commEvent, writeRequestEvent};
-        switch (WaitForMultipleObjects(3, waitList, FALSE, armed ? INFINITE : WatchHealth::kBackoffMs)) {
+        switch (WaitForMultipleObjects(3, waitList, FALSE,
+                                       armed ? INFINITE : WatchHealth::kBackoffMs)) {
         case WAIT_OBJECT_0:
             alive = false;
             break;
@@ -471,7 +474,9 @@ void CControlDeskPort::Close() {
     io.waitPending = false;
 }
 
-bool CControlDeskPort::IsWatchAlive() const { return m_io->alive; }
+bool CControlDeskPort::IsWatchAlive() const {
+    return m_io->alive;
+}
 
 int CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
     Io& io = *m_io;
@@ -484,4 +489,6 @@ int CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
     return 1;
 }
 
-bool CControlDeskPort::IsPortOpen() const { return m_io->port != nullptr; }
+bool CControlDeskPort::IsPortOpen() const {
+    return m_io->port != nullptr;
+}

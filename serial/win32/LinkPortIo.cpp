@@ -39,7 +39,9 @@ constexpr DWORD kQueueSize = 4096;
 constexpr DWORD kBaudTimesMsPerByte = 230400;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
-HANDLE NewEvent() { return CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+HANDLE NewEvent() {
+    return CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
 
 void ClearPortErrors(HANDLE port) {
     DWORD errors = 0;

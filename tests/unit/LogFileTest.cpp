@@ -3,7 +3,7 @@
 #include "support/LogFile.h"
 
 #include "platform/sim/SimWorld.h"
-#include "tests/unit/TempFolder.h"
+#include "tests/unit/SupportTempFolder.h"
 
 #include <gtest/gtest.h>
 

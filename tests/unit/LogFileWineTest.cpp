@@ -2,7 +2,7 @@
 // file appends.
 #include "support/LogFile.h"
 
-#include "tests/unit/WinTempFolder.h"
+#include "tests/unit/SupportWinTempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "support/IniReader.h"
 #include "tests/unit/ProfileCases.h"
-#include "tests/unit/TempFolder.h"
+#include "tests/unit/SupportTempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "support/IniReader.h"
 #include "tests/unit/ProfileCases.h"
-#include "tests/unit/WinTempFolder.h"
+#include "tests/unit/SupportWinTempFolder.h"
 
 #include <gtest/gtest.h>
 
