@@ -1,0 +1,55 @@
+# Relvan: build both faces, run every test, show the demo.
+#   make deps     install what the build and the tests need (Debian 12, as root)
+#   make build    build/native (logic + unit tests) and build/win32 (relvan.exe, tools)
+#   make test     native unit tests, Win32 unit tests under Wine, Wine end-to-end tests
+#   make demo     relvan.exe under Wine talking to a simulated host and generator
+#                 (DEMO_TYPE=13 or DEMO_TYPE=17 for the other generator types)
+#   make format   clang-format all C and C++ sources
+
+JOBS ?= 2
+# The Win32 build the tests run against (the win32 preset builds build/win32).
+WIN32_DIR ?= build/win32
+WIN32_BIN := $(CURDIR)/$(WIN32_DIR)/bin
+DEMO_TYPE ?= 11
+E2E_TIMEOUT ?= 900
+
+.PHONY: deps build build-native build-win32 test test-native test-wine-unit test-e2e demo format
+
+deps:
+	@tools/setup/install-deps.sh
+
+build: deps build-native build-win32
+
+build-native:
+	@test -f build/native/build.ninja || cmake --preset native
+	cmake --build --preset native -j $(JOBS)
+
+build-win32:
+	@test -f build/win32/build.ninja || cmake --preset win32
+	cmake --build --preset win32 -j $(JOBS)
+
+# Every suite runs even when an earlier one fails; the exit status reports any failure.
+test: build
+	@status=0; \
+	$(MAKE) --no-print-directory test-native || status=1; \
+	$(MAKE) --no-print-directory test-wine-unit || status=1; \
+	$(MAKE) --no-print-directory test-e2e || status=1; \
+	if [ $$status -ne 0 ]; then echo "make test: FAILED"; else echo "make test: all passed"; fi; \
+	exit $$status
+
+test-native:
+	ctest --preset native -j $(JOBS)
+
+test-wine-unit:
+	@if [ -x tests/unit/run-wine-unit-tests.sh ]; then tests/unit/run-wine-unit-tests.sh $(WIN32_DIR); \
+	else echo "test-wine-unit: tests/unit/run-wine-unit-tests.sh not present, skipped"; fi
+
+test-e2e:
+	RELVAN_WIN32_BIN=$(WIN32_BIN) timeout --signal=TERM $(E2E_TIMEOUT) \
+		python3 -m unittest discover -s tests/e2e -v
+
+demo: deps build-win32
+	RELVAN_WIN32_BIN=$(WIN32_BIN) python3 tools/demo/demo.py --type $(DEMO_TYPE)
+
+format:
+	git ls-files -co --exclude-standard '*.c' '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,123 @@
+"""The bridge end to end: host records in through hostsim, generator frames through
+gensim, per generator type; and malformed host records."""
+
+import time
+import unittest
+
+from harness import E2ETestCase, Faults, ini_for
+
+HOST = "E2E Host"
+TIMEOUT = 20
+
+
+class BridgeTestCase(E2ETestCase):
+    def start(self, gen_type, replies=(), prefix="A", faults=None, **keys):
+        self.gen = self.generator(gen_type, self.serial(5), replies, prefix, faults)
+        self.hostsim = self.host(HOST)
+        self.run_ = self.relvan(ini_for(gen_type, 5, **keys), host_title=HOST)
+        self.assertLogged(self.run_, "Connected generator port:5", timeout=TIMEOUT)
+
+    def replies(self, count):
+        return [(r.kind, r.index, r.text) for r in self.hostsim.wait_records(count, TIMEOUT)]
+
+
+class Type11Test(BridgeTestCase):
+    def test_reply_items_reach_the_host_by_index_and_PR_is_answered(self):
+        self.start(11, ["ST=KV70 MA100 PR1", "R?=ST0"])
+        self.assertEqual([(742065, 0, "70"), (742065, 1, "100")], self.replies(2))
+        answer = self.gen.wait_for_command("PR1", TIMEOUT)
+        self.assertIsNotNone(answer)
+        self.assertEqual(bytes.fromhex("50523103D6"), answer.raw)
+        self.assertIsNotNone(self.gen.wait_for_command("RS", 5), "the poll cycle did not go on")
+
+    def test_host_command_goes_out_framed(self):
+        self.start(11, faults=Faults(silent=True))
+        self.hostsim.send("send KV81")
+        frame = self.gen.wait_for_command("KV81", TIMEOUT)
+        self.assertIsNotNone(frame)
+        self.assertEqual(b"KV81\x03" + bytes([sum(b"KV81\x03") & 0xFF]), frame.raw)
+
+
+class Type13Test(BridgeTestCase):
+    def test_valid_reply_is_acknowledged_and_forwarded_bad_one_dropped(self):
+        self.start(13, ["BD1A=BD1A00", "A1C1=A1C1OK"])
+        self.assertEqual([(742065, 0, "BD1A00"), (742065, 0, "A1C1OK")], self.replies(2))
+        self.assertIsNotNone(self.gen.wait_for(lambda f: f.kind == "ack", 5))
+
+    def test_wrong_checksum_gets_no_acknowledgement(self):
+        self.start(13, ["*=A1C1OK"], faults=Faults(bad_checksum=True))
+        self.assertIsNotNone(self.gen.wait_for_command("BD1A", TIMEOUT))
+        self.assertIsNone(self.gen.wait_for(lambda f: f.kind == "ack", 2))
+        self.assertEqual([], self.hostsim.records())
+
+
+    def test_host_suspends_polling_and_resumes_with_the_remembered_commands(self):
+        self.start(13, ["*=OK"])
+        self.hostsim.send("send A1D0070")
+        self.assertIsNotNone(self.gen.wait_for_command("A1D0070", TIMEOUT))
+        self.hostsim.send("cmd 1011")
+        self.hostsim.wait_line(lambda line: "cb=1011" in line, 5)
+        time.sleep(1)  # the cycle stops at its next step
+        self.gen.clear()
+        time.sleep(1)
+        self.assertEqual([], self.gen.commands(), "polling went on while suspended")
+        self.hostsim.send("cmd 1012")
+        self.assertIsNotNone(self.gen.wait_for_command("A1D0070", 5))
+        self.assertIsNotNone(self.gen.wait_for_command("A1C1", 5))
+
+
+class Type17Test(BridgeTestCase):
+    def test_console_reply_is_acknowledged_and_forwarded(self):
+        self.start(17, ["KV?=KV70"])
+        self.hostsim.send("send KV1")
+        self.assertEqual([(742065, 0, "KV70")], self.replies(1))
+        self.assertIsNotNone(self.gen.wait_for(lambda f: f.kind == "ack", 5))
+
+    def test_miniconsole_R_repeats_until_answered_and_V_is_echoed(self):
+        self.start(17, ["V*=V3"], prefix="C", faults=Faults(silent=True), UseMiniConsole=1)
+        self.assertIsNotNone(self.gen.wait_for_command("R", TIMEOUT))
+        self.gen.faults.silent = False
+        self.gen.send_reply("V3")
+        self.assertIsNotNone(self.gen.wait_for(lambda f: f.kind == "ack", 5))
+        self.assertIsNotNone(self.gen.wait_for_command("V3", 5))
+
+    def test_nak_makes_the_last_command_go_again(self):
+        self.start(17, faults=Faults(nak=True))
+        self.hostsim.send("send KV1")
+        self.assertIsNotNone(
+            self.gen.wait_for(lambda f: len([r for r in self.gen.commands() if r.frame.text == "KV1"]) >= 2, TIMEOUT)
+        )
+
+    def test_parameter_list_goes_out_one_command_per_reply(self):
+        self.start(17, ["D*=OK"])
+        self.hostsim.send("list 80;1;5;123;456;789;1234;99")
+        expected = ["DM80", "DGg", "DP5", "DA123", "DE456", "DB789", "DC1234"]
+        self.assertIsNotNone(self.gen.wait_for_command("DC1234", TIMEOUT))
+        time.sleep(0.5)  # DF is left out for 99
+        self.assertEqual(expected, [r.frame.text for r in self.gen.commands()])
+
+    def test_error_line_reaches_the_host_as_DZ(self):
+        self.start(17, faults=Faults(silent=True))
+        self.gen.send_reply("raw:Error 12\\r\\n")
+        self.assertEqual([(742065, 0, "DZ 12")], self.replies(1))
+
+
+class MalformedHostRecordTest(BridgeTestCase):
+    def test_program_survives_and_still_works(self):
+        self.start(11, faults=Faults(silent=True))
+        for script in [
+            "raw 742066 0 null",  # null data
+            "raw 742066 3 4B5637",  # unterminated text
+            "cmd 900 KV1",  # code larger than the text
+            "raw 742067 5 null",
+            "raw 742072 2 3830",  # unterminated list
+            "raw 4242 4 01020304",  # unknown kind
+        ]:
+            self.hostsim.send(script)
+        self.hostsim.send("send KV99")
+        self.assertIsNotNone(self.gen.wait_for_command("KV99", TIMEOUT))
+        self.assertTrue(self.run_.running())
+
+
+if __name__ == "__main__":
+    unittest.main()

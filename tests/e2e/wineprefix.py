@@ -1,0 +1,104 @@
+"""One throwaway, headless Wine prefix per test run, with the pty shim preloaded."""
+
+import os
+import shutil
+import subprocess
+import signal
+import tempfile
+
+import processes
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SHIM_BUILD = os.path.join(REPO, "tools", "tiocmshim", "build.sh")
+
+
+class WinePrefix:
+    def __init__(self):
+        self.root = tempfile.mkdtemp(prefix="relvan-e2e-")
+        self.path = os.path.join(self.root, "prefix")
+        self.shim_dir = os.path.join(self.root, "shim")
+        self.env = dict(os.environ)
+        self.env.update(
+            WINEPREFIX=self.path,
+            WINEARCH="win32",
+            WINEDEBUG="-all",
+            WINEDLLOVERRIDES="mscoree,mshtml=",
+            LD_PRELOAD=os.path.join(self.shim_dir, "$LIB", "libtiocmshim.so"),
+        )
+        self.env.pop("DISPLAY", None)
+        self._server_pid = None
+
+    def create(self):
+        processes.on_exit(self.destroy)
+        subprocess.run([SHIM_BUILD, self.shim_dir], check=True, timeout=120)
+        self._run(["wineboot", "--init"], timeout=180)
+        self._run(["wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f"])
+        self._run(["wineserver", "-w"], timeout=120)
+        # A persistent server keeps every later start fast. `wineserver -p` returns once
+        # the server listens; its id is looked up so destroy() can make sure it ended.
+        self._run(["wineserver", "-p"])
+        self._server_pid = self._find_server_pid()
+        self._run(["wineboot"], timeout=120)
+        return self
+
+    def _find_server_pid(self):
+        for entry in os.listdir("/proc"):
+            if entry.isdigit() and _is_server_of(int(entry), self.path):
+                return int(entry)
+        return None
+
+    def _run(self, args, timeout=60):
+        subprocess.run(
+            args, env=self.env, timeout=timeout, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL
+        )
+
+    def dosdevice(self, name):
+        return os.path.join(self.path, "dosdevices", name)
+
+    def map_com_port(self, number, device):
+        link = self.dosdevice("com%d" % number)
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(device, link)
+
+    def unmap_com_port(self, number):
+        link = self.dosdevice("com%d" % number)
+        if os.path.lexists(link):
+            os.remove(link)
+
+    def destroy(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=30, check=False)
+        if self._server_pid and _alive(self._server_pid):
+            os.kill(self._server_pid, signal.SIGKILL)
+        if not os.environ.get("RELVAN_E2E_KEEP"):
+            shutil.rmtree(self.root, ignore_errors=True)
+
+
+def _alive(pid):
+    try:
+        os.kill(pid, 0)
+        return True
+    except ProcessLookupError:
+        return False
+
+
+def _is_server_of(pid, prefix_path):
+    try:
+        with open("/proc/%d/comm" % pid) as comm:
+            if not comm.read().startswith("wineserver"):
+                return False
+        with open("/proc/%d/environ" % pid, "rb") as environ:
+            return b"WINEPREFIX=" + prefix_path.encode() in environ.read().split(b"\0")
+    except OSError:
+        return False
+
+
+_shared = None
+
+
+def shared_prefix():
+    """The run's prefix, created on first use and destroyed when the run ends."""
+    global _shared
+    if _shared is None:
+        _shared = WinePrefix().create()
+    return _shared

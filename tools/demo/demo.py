@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""The Relvan demo: the real relvan.exe under Wine between a simulated imaging host
+(hostsim.exe) and a simulated generator (gensim) on a pty serial line, with a
+transcript of both sides, then the program's log.
+
+  python3 tools/demo/demo.py --type 11|13|17
+"""
+
+import argparse
+import os
+import sys
+import threading
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
+sys.path.insert(0, os.path.join(REPO, "tools", "gensim"))
+
+import processes  # noqa: E402
+import tools  # noqa: E402
+from host import HostSim  # noqa: E402
+from ptypair import PtyPair  # noqa: E402
+from relvanrun import RelvanRun  # noqa: E402
+from serialline import SerialLine  # noqa: E402
+from simulator import Generator, Reply  # noqa: E402
+from wineprefix import shared_prefix  # noqa: E402
+
+HOST_TITLE = "Demo Host"
+COM_PORT = 5
+
+# Per type: the generator's reply table and what the host does.
+SCENARIOS = {
+    11: {
+        "replies": ["ST=KV70 MA100", "RS=RS0", "RR=RR1", "KV*=KV81 MA100", "PW*=PR1"],
+        "host": ["sleep 1500", "send KV81", "sleep 800", "send PW1", "sleep 800"],
+        "prefix": "A",
+        "ini": {},
+    },
+    13: {
+        "replies": ["BD1A=BD1A00", "A1C1=A1C100", "A1CB=A1CB07", "A1CD=A1CD11", "A1D0*=A1D0OK"],
+        "host": ["sleep 2000", "send A1D0070", "sleep 1000", "cmd 1011", "sleep 800", "cmd 1012", "sleep 800"],
+        "prefix": "A",
+        "ini": {},
+    },
+    17: {
+        "replies": ["R=RDY", "KV*=KV70", "D*=OK"],
+        "host": ["sleep 1500", "send KV70", "sleep 800", "list 80;1;5;123;456;789;1234;99", "sleep 2500"],
+        "prefix": "C",
+        "ini": {"UseMiniConsole": 1},
+    },
+}
+
+_print_lock = threading.Lock()
+_start = time.monotonic()
+
+
+def say(text):
+    with _print_lock:
+        print(text, flush=True)
+
+
+def host_line(line):
+    say("[%8.3f] host %s" % (time.monotonic() - _start, line))
+
+
+def run_demo(gen_type):
+    scenario = SCENARIOS[gen_type]
+    say("== Relvan demo, generator type %d; starting Wine (a few seconds) ==" % gen_type)
+    prefix = shared_prefix()
+    global _start
+    _start = time.monotonic()
+    folder = os.path.join(prefix.root, "demo")
+    os.makedirs(folder)
+    pair = PtyPair(folder, "com%d" % COM_PORT)
+    prefix.map_com_port(COM_PORT, pair.program_device)
+
+    line = SerialLine(pair.generator_link)
+    replies = [Reply.parse(spec) for spec in scenario["replies"]]
+    generator = Generator(gen_type, line, replies, scenario["prefix"], name="generator").start()
+    generator.start_time = _start
+    host = HostSim(prefix, HOST_TITLE, out=host_line)
+
+    keys = {"COMPORT": COM_PORT, "EnableDebug": 1}
+    keys.update(scenario["ini"])
+    run = RelvanRun(prefix, os.path.join(folder, "relvan"), {"CONTROLPANNEL": {"TypeGen": gen_type}, "GENERATOR": keys})
+    say("-- relvan.exe \"%s\" (TypeGen=%d, COM%d) --" % (HOST_TITLE, gen_type, COM_PORT))
+    run.start(HOST_TITLE)
+    if not tools.wait_window(prefix, "Relvan", 20000):
+        say("relvan.exe did not open its window")
+        return 1
+    for script_line in scenario["host"]:
+        if script_line.startswith("sleep "):
+            time.sleep(int(script_line.split()[1]) / 1000.0)
+        else:
+            host.send(script_line)
+
+    say("-- closing the program (WM_CLOSE to \"Relvan\") --")
+    run.close_window()
+    code = run.wait_exit(10)
+    say("-- relvan.exe %s --" % ("ended with code %d" % code if code is not None else "did not end; stopping it"))
+    generator.stop()
+    host.close()
+    run.stop()
+    say("== log %s ==" % ", ".join(os.path.basename(p) for p in run.log_files()))
+    say(run.log_bytes().decode("latin-1").replace("\r\n", "\n").rstrip("\n"))
+    pair.close()
+    line.close()
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--type", type=int, choices=sorted(SCENARIOS), default=11)
+    args = parser.parse_args()
+    try:
+        return run_demo(args.type)
+    finally:
+        processes.stop_all()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

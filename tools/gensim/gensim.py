@@ -1,0 +1,82 @@
+#!/usr/bin/env python3
+"""gensim: a generator simulator for types 11, 13 and 17 on a serial line.
+
+Examples:
+  gensim.py --type 11 --port /tmp/gen --reply 'ST=KV70 MA100' --reply 'R?=ST0'
+  gensim.py --type 13 --port /dev/ttyUSB0 --baud 57600 --reply 'A1C*=A1C100'
+  gensim.py --type 17 --port /tmp/gen --prefix C --reply 'R=RDY' --nak
+
+Every frame received and every byte sent is printed with its hex bytes.
+"""
+
+import argparse
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from serialline import SerialLine  # noqa: E402
+from simulator import Faults, Generator, Reply  # noqa: E402
+
+
+def parse_args(argv):
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--type", type=int, choices=(11, 13, 17), required=True, help="generator type")
+    parser.add_argument("--port", required=True, help="pty or serial device path")
+    parser.add_argument("--baud", type=int, default=0, help="line speed for a real serial device")
+    parser.add_argument("--prefix", default="A", choices=("A", "C"), help="type 17: A console, C mini-console")
+    parser.add_argument(
+        "--reply",
+        action="append",
+        default=[],
+        metavar="PATTERN=TEXT",
+        help="answer a command matching PATTERN (wildcards * ?) with TEXT; "
+        'escapes like \\r\\n\\x03 work; "raw:" sends TEXT unframed',
+    )
+    parser.add_argument("--send", action="append", default=[], metavar="TEXT", help="send this reply once at start")
+    parser.add_argument("--silent", action="store_true", help="never answer")
+    parser.add_argument("--nak", action="store_true", help="answer every command with NAK")
+    parser.add_argument("--bad-checksum", action="store_true", help="replies carry wrong checksums")
+    parser.add_argument("--noise", type=int, default=0, metavar="N", help="random bytes before each reply")
+    parser.add_argument("--split-at", type=int, default=0, metavar="N", help="send replies in two pieces")
+    parser.add_argument("--split-ms", type=int, default=0, metavar="MS", help="pause between pieces or bytes")
+    parser.add_argument("--no-ack", action="store_true", help="type 17: do not acknowledge frames")
+    parser.add_argument("--duration", type=float, default=0, metavar="S", help="stop after S seconds")
+    return parser.parse_args(argv)
+
+
+def main(argv=None):
+    args = parse_args(argv)
+    faults = Faults(
+        silent=args.silent,
+        nak=args.nak,
+        bad_checksum=args.bad_checksum,
+        noise=args.noise,
+        split_at=args.split_at,
+        split_ms=args.split_ms,
+        ack=not args.no_ack,
+    )
+    try:
+        replies = [Reply.parse(spec) for spec in args.reply]
+        line = SerialLine(args.port, args.baud)
+    except (ValueError, OSError) as error:
+        print("gensim: %s" % error, file=sys.stderr)
+        return 2
+    generator = Generator(args.type, line, replies, args.prefix, faults).start()
+    for text in args.send:
+        generator.send_reply(text)
+    try:
+        deadline = time.monotonic() + args.duration if args.duration else None
+        while deadline is None or time.monotonic() < deadline:
+            time.sleep(0.1)
+    except KeyboardInterrupt:
+        pass
+    finally:
+        generator.stop()
+        line.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a fresh Debian 12 (run as root).
+# Idempotent and quiet: when every package is already there it prints nothing and
+# touches nothing.
+set -euo pipefail
+
+PACKAGES=(
+    cmake ninja-build g++ clang clang-format
+    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+    wine wine32 wine64
+    socat gcc-multilib
+    googletest libgtest-dev libbenchmark-dev
+    python3 procps
+)
+
+is_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'
+}
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+# wine32 lives in the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "install-deps: adding the i386 architecture"
+    as_root dpkg --add-architecture i386
+    NEED_UPDATE=1
+fi
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+    is_installed "$pkg" || missing+=("$pkg")
+done
+
+if [ "${#missing[@]}" -eq 0 ] && [ -z "${NEED_UPDATE:-}" ]; then
+    exit 0
+fi
+
+if [ "${#missing[@]}" -gt 0 ]; then
+    echo "install-deps: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    as_root apt-get update -qq
+    as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
