@@ -228,6 +228,9 @@ bool CRelvanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_LINK_DATA:
         result = OnFrameReceived(wParam, lParam);
         return true;
+    case WM_PORT_LOST:
+        OnPortLost(static_cast<unsigned long>(wParam));
+        return true;
     case WM_TRAY_NOTIFY:
         return true; // the tray icon has no menu and no action
     default:
@@ -288,6 +291,14 @@ LRESULT CRelvanDlg::OnFrameReceived(WPARAM, LPARAM lParam) {
         OnType17Data(text);
     }
     return 1;
+}
+
+// The port's thread gave up its device: nothing more is read or written
+// until the program is started again, and the log says so.
+void CRelvanDlg::OnPortLost(unsigned long errorCode) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Lost generator port:%d (error %lu)", m_nComPort, errorCode);
+    WriteLog(text, CLogFile::kError);
 }
 
 void CRelvanDlg::ClosePorts() {

@@ -103,6 +103,7 @@ protected:
     void OnCopyData(HWND from, const HostRecord& record);
     LRESULT OnByteReceived(WPARAM wParam, LPARAM lParam);
     LRESULT OnFrameReceived(WPARAM wParam, LPARAM lParam);
+    void OnPortLost(unsigned long errorCode);
     void OnConsoleMessage(UINT message, WPARAM wParam);
 
     // Set-up.

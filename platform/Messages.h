@@ -11,6 +11,10 @@ constexpr UINT WM_PORT_ERR = WM_USER + 14;
 constexpr UINT WM_PORT_RING = WM_USER + 15;
 constexpr UINT WM_PORT_CHAR = WM_USER + 17; // wParam = the received byte
 constexpr UINT WM_PORT_RXFLAG = WM_USER + 18;
+// A port's thread gave up a device that is gone (a USB adapter unplugged, a
+// pty closed): posted, wParam = the system error code, lParam = the port
+// number (0 from the link port, which knows only its device name).
+constexpr UINT WM_PORT_LOST = WM_USER + 19;
 
 // The tray icon's callback. It has a number of its own so that tray
 // notifications can never be taken for link data.

@@ -228,6 +228,14 @@ void World::Receive(const std::string& deviceName, const std::vector<std::uint8_
     }
 }
 
+void World::Lose(const std::string& deviceName, unsigned long errorCode) {
+    SerialDevice& device = m_serial[deviceName];
+    device.present = false;
+    if (device.open && device.lose) {
+        device.lose(errorCode);
+    }
+}
+
 std::vector<std::uint8_t> World::Written(const std::string& deviceName) const {
     std::vector<std::uint8_t> all;
     auto it = m_serial.find(deviceName);

@@ -60,6 +60,8 @@ struct SerialDevice {
     std::function<void(const std::vector<std::uint8_t>&)> receive;
     // Set by the open port: the watch thread writes a queued frame.
     std::function<void()> flushWrites;
+    // Set by the open port: the device goes away with this system error.
+    std::function<void(unsigned long)> lose;
 };
 
 class World {
@@ -119,6 +121,8 @@ public:
     bool HasSerial(const std::string& deviceName) const { return m_serial.count(deviceName) != 0; }
     // Bytes arrive on a device: its open port delivers them to the owner.
     void Receive(const std::string& deviceName, const std::vector<std::uint8_t>& bytes);
+    // The device goes away (unplugged) while a port has it open.
+    void Lose(const std::string& deviceName, unsigned long errorCode);
     // Every byte written to the device so far, all writes joined.
     std::vector<std::uint8_t> Written(const std::string& deviceName) const;
     void ClearWritten(const std::string& deviceName);

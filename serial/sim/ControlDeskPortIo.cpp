@@ -34,6 +34,7 @@ struct CControlDeskPort::Io {
     void Receive(const std::vector<std::uint8_t>& bytes);
     void ReadFailed();
     void WriteQueued();
+    void Lost(unsigned long error);
 };
 
 void CControlDeskPort::Io::Attach() {
@@ -41,6 +42,7 @@ void CControlDeskPort::Io::Attach() {
     device.open = true;
     device.receive = [this](const std::vector<std::uint8_t>& bytes) { Receive(bytes); };
     device.flushWrites = [this] { WriteQueued(); };
+    device.lose = [this](unsigned long error) { Lost(error); };
 }
 
 void CControlDeskPort::Io::Detach() {
@@ -50,6 +52,7 @@ void CControlDeskPort::Io::Detach() {
         device.open = false;
         device.receive = nullptr;
         device.flushWrites = nullptr;
+        device.lose = nullptr;
     }
     open = false;
 }
@@ -82,6 +85,17 @@ void CControlDeskPort::Io::ReadFailed() {
     }
     if (verdict.stop) {
         alive = false;
+    }
+}
+
+// The device is gone: the watch thread gives it up and tells the owner.
+void CControlDeskPort::Io::Lost(unsigned long error) {
+    if (!alive) {
+        return;
+    }
+    alive = false;
+    if (owner != nullptr) {
+        owner->PostMessage(WM_PORT_LOST, error, static_cast<LPARAM>(portNumber));
     }
 }
 

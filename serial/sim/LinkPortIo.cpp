@@ -16,6 +16,7 @@ struct CLinkPort::Io {
 
     sim::SerialDevice& Device() { return sim::World::Get().Serial(portName); }
     void Receive(const std::vector<std::uint8_t>& bytes);
+    void Lost(unsigned long error);
     void Detach();
 };
 
@@ -34,12 +35,24 @@ void CLinkPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
     }
 }
 
+// The device is gone: ThreadWatchComm ends and tells the owner.
+void CLinkPort::Io::Lost(unsigned long error) {
+    if (!connected) {
+        return;
+    }
+    Detach();
+    if (CDialog* dialog = sim::World::Get().DialogOf(owner)) {
+        dialog->PostMessage(WM_PORT_LOST, error, 0);
+    }
+}
+
 void CLinkPort::Io::Detach() {
     // The world may have been reset since: never bring the device back to life.
     if (connected && sim::World::Get().HasSerial(portName)) {
         sim::SerialDevice& device = Device();
         device.open = false;
         device.receive = nullptr;
+        device.lose = nullptr;
     }
     connected = false;
 }
@@ -64,6 +77,7 @@ int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, 
     device.open = true;
     device.baud = baud;
     device.receive = [&io](const std::vector<std::uint8_t>& bytes) { io.Receive(bytes); };
+    device.lose = [&io](unsigned long error) { io.Lost(error); };
     io.connected = true;
     return 1;
 }

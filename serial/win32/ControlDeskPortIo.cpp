@@ -109,6 +109,7 @@ struct CControlDeskPort::Io {
     void EndCommWait();
     void Failed(const char* operation, DWORD error, bool reportable);
     void SendToOwner(UINT message, WPARAM wParam);
+    void PostToOwner(UINT message, WPARAM wParam);
     static void PumpOwnMessages();
 };
 
@@ -370,6 +371,14 @@ void CControlDeskPort::Io::Failed(const char* operation, DWORD error, bool repor
     }
     if (verdict.stop) {
         alive = false;
+        PostToOwner(WM_PORT_LOST, error);
+    }
+}
+
+void CControlDeskPort::Io::PostToOwner(UINT message, WPARAM wParam) {
+    HWND window = owner != nullptr ? owner->GetSafeHwnd() : nullptr;
+    if (window != nullptr) {
+        PostMessageA(window, message, wParam, static_cast<LPARAM>(portNumber));
     }
 }
 

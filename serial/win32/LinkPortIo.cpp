@@ -271,6 +271,7 @@ void CLinkPort::Io::EndCommWait() {
 void CLinkPort::Io::Failed(DWORD error) {
     if (connected == 1 && health.Failed(error, false).stop) {
         gaveUp = true;
+        PostMessageA(owner, WM_PORT_LOST, error, 0);
     }
 }
 

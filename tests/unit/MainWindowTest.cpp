@@ -296,3 +296,28 @@ TEST(StartUp, TheFirstCopyMovesToItsFolderAndKeepsTheHostTitle) {
     EXPECT_EQ(theApp.m_strHostTitle, "My Host Window");
     theApp.m_strHostTitle.clear();
 }
+
+TEST_F(MainWindow, ALostDeviceIsLoggedOnceAndTheProgramGoesOn) {
+    const std::pair<std::string, std::string> cases[] = {
+        {Ini("11", "COMPORT=5\r\n"), kCom5},
+        {Ini("17", "COMPORT=3\r\nUseMiniConsole=1\r\n"), "COM3"},
+    };
+    for (const auto& [ini, deviceName] : cases) {
+        WriteIni(ini);
+        Device(deviceName);
+        CRelvanDlg& main = Start();
+        Advance(1000);
+        sim::World::Get().Lose(deviceName, 1167);
+        sim::World::Get().Lose(deviceName, 1167);
+        Advance(2000);
+        const std::string log = Log();
+        const std::string line =
+            "[E] Lost generator port:" + std::to_string(main.m_nComPort) + " (error 1167)\r\n";
+        EXPECT_NE(log.find(line), std::string::npos) << log;
+        EXPECT_EQ(log.find(line), log.rfind(line)) << "logged once";
+        EXPECT_TRUE(sim::World::Get().MessageBoxes().empty());
+        EXPECT_NE(main.GetSafeHwnd(), nullptr);
+        dlg.reset();
+        std::remove((m_dir + "/log/20261207_Kel.log").c_str());
+    }
+}
