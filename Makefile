@@ -4,6 +4,7 @@
 #   make test     native unit tests, Win32 unit tests under Wine, Wine end-to-end tests
 #   make demo     relvan.exe under Wine talking to a simulated host and generator
 #                 (DEMO_TYPE=13 or DEMO_TYPE=17 for the other generator types)
+#   make fuzz     every fuzz target for its budget (10 million runs or 10 minutes)
 #   make format   clang-format all C and C++ sources
 
 JOBS ?= 2
@@ -13,12 +14,13 @@ WIN32_BIN := $(CURDIR)/$(WIN32_DIR)/bin
 DEMO_TYPE ?= 11
 E2E_TIMEOUT ?= 900
 
-.PHONY: deps build build-native build-win32 test test-native test-wine-unit test-e2e demo format
+.PHONY: deps build build-native build-win32 build-fuzz test test-native test-wine-unit test-e2e \
+	test-fuzz-smoke fuzz demo format
 
 deps:
 	@tools/setup/install-deps.sh
 
-build: deps build-native build-win32
+build: deps build-native build-win32 build-fuzz
 
 build-native:
 	@test -f build/native/build.ninja || cmake --preset native
@@ -28,10 +30,15 @@ build-win32:
 	@test -f build/win32/build.ninja || cmake --preset win32
 	cmake --build --preset win32 -j $(JOBS)
 
+build-fuzz:
+	@test -f $(FUZZ_DIR)/build.ninja || cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+
 # Every suite runs even when an earlier one fails; the exit status reports any failure.
 test: build
 	@status=0; \
 	$(MAKE) --no-print-directory test-native || status=1; \
+	$(MAKE) --no-print-directory test-fuzz-smoke || status=1; \
 	$(MAKE) --no-print-directory test-wine-unit || status=1; \
 	$(MAKE) --no-print-directory test-e2e || status=1; \
 	if [ $$status -ne 0 ]; then echo "make test: FAILED"; else echo "make test: all passed"; fi; \
@@ -40,9 +47,14 @@ test: build
 test-native:
 	ctest --preset native -j $(JOBS)
 
+test-fuzz-smoke:
+	ctest --test-dir $(FUZZ_DIR) -L fuzz-smoke --output-on-failure
+
+fuzz: deps build-fuzz
+	tests/fuzz/run-fuzz.sh $(FUZZ_DIR)
+
 test-wine-unit:
-	@if [ -x tests/unit/run-wine-unit-tests.sh ]; then tests/unit/run-wine-unit-tests.sh $(WIN32_DIR); \
-	else echo "test-wine-unit: tests/unit/run-wine-unit-tests.sh not present, skipped"; fi
+	tests/unit/run-wine-unit-tests.sh $(WIN32_DIR)
 
 test-e2e:
 	RELVAN_WIN32_BIN=$(WIN32_BIN) timeout --signal=TERM $(E2E_TIMEOUT) \

@@ -43,6 +43,10 @@ constexpr DWORD kEndWaitMs = 1000;
 constexpr DWORD kPortTimeoutMs = 1000;
 constexpr DWORD kWatchExitCode = 100;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+// Before a write only the transmit side is cleared: bytes the generator has
+// sent and the thread has not read yet are part of a reply and must reach the
+// parser, however close they come to one of our own frames.
+constexpr DWORD kPurgeTransmit = PURGE_TXABORT | PURGE_TXCLEAR;
 
 struct Notification {
     DWORD event;
@@ -331,8 +335,7 @@ void CControlDeskPort::Io::WriteQueued() {
     if (!slot.Take(frame)) {
         return;
     }
-    // Received bytes not read yet are dropped here, before every write.
-    PurgeComm(port, kPurgeAll);
+    PurgeComm(port, kPurgeTransmit);
     if (frame.empty()) {
         return;
     }

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 PACKAGES=(
-    cmake ninja-build g++ clang clang-format
+    cmake ninja-build g++ clang clang-format libclang-rt-14-dev
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
     wine wine32 wine64
     socat gcc-multilib
