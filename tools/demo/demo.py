@@ -75,7 +75,7 @@ def run_demo(gen_type):
     prefix.map_com_port(COM_PORT, pair.program_device)
 
     line = SerialLine(pair.generator_link)
-    replies = [Reply.parse(spec) for spec in scenario["replies"]]
+    replies = [Reply.parse(rule) for rule in scenario["replies"]]
     generator = Generator(gen_type, line, replies, scenario["prefix"], name="generator").start()
     generator.start_time = _start
     host = HostSim(prefix, HOST_TITLE, out=host_line)

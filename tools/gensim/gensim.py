@@ -58,7 +58,7 @@ def main(argv=None):
         ack=not args.no_ack,
     )
     try:
-        replies = [Reply.parse(spec) for spec in args.reply]
+        replies = [Reply.parse(rule) for rule in args.reply]
         line = SerialLine(args.port, args.baud)
     except (ValueError, OSError) as error:
         print("gensim: %s" % error, file=sys.stderr)

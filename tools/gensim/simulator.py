@@ -36,10 +36,10 @@ class Reply:
     text: str  # reply text; "raw:" sends the rest as bytes without framing
 
     @staticmethod
-    def parse(spec: str) -> "Reply":
-        pattern, sep, text = spec.partition("=")
+    def parse(rule: str) -> "Reply":
+        pattern, sep, text = rule.partition("=")
         if not sep:
-            raise ValueError("a reply is PATTERN=TEXT, got %r" % spec)
+            raise ValueError("a reply is PATTERN=TEXT, got %r" % rule)
         return Reply(pattern, text)
 
 
