@@ -32,6 +32,16 @@ class CloseTest(E2ETestCase):
         self.assertTrue(tools.window_exists(self.prefix, "Relvan"))
 
 
+class AboutBoxTest(E2ETestCase):
+    def test_system_menu_item_16_opens_the_about_box_in_korean(self):
+        run = self.relvan(ini_for(2))
+        self.assertTrue(tools.wait_window(self.prefix, "Relvan", START_TIMEOUT * 1000))
+        caption = tools.choose_system_command(self.prefix, "Relvan", 16, 10000)
+        self.assertEqual(caption, "Relvan \uc815\ubcf4")
+        self.assertTrue(tools.window_exists(self.prefix, "Relvan"))
+        run.stop()
+
+
 class IdleTest(E2ETestCase):
     # Clock ticks of 10 ms over 5 s. Wine itself keeps a pending WaitCommEvent alive
     # with a 1 ms poll in a thread of its own (some 15 to 20 ticks); a comm-event loop

@@ -39,3 +39,10 @@ def dismiss_message_box(prefix, caption, timeout_ms):
     """Presses the first button of the box; returns its text, or None when none came."""
     code, text = wintest(prefix, "msgbox", caption, timeout_ms, timeout=timeout_ms / 1000 + 30)
     return text if code == 0 else None
+
+
+def choose_system_command(prefix, title, command_id, timeout_ms):
+    """Chooses a system-menu item; returns the caption of the dialog it opened (closed
+    again at once), or None when none came."""
+    code, text = wintest(prefix, "syscommand", title, command_id, timeout_ms, timeout=timeout_ms / 1000 + 30)
+    return text.encode("latin-1").decode("utf-8").strip() if code == 0 else None

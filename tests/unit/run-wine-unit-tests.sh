@@ -22,9 +22,14 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$WINEPREFIX"
+unset DISPLAY
+WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i >/dev/null 2>&1
+# The null display driver: windows and dialogs work without any X server. It is
+# taken up when the prefix's processes start again, after this server has ended.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+wineserver -w
 # One persistent server for the whole run, so that each test starts quickly.
 wineserver -p
-WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot >/dev/null 2>&1
 
 ctest --test-dir "$build_dir" -L wine-unit --output-on-failure "$@"

@@ -2,6 +2,7 @@
 // for the end-to-end tests. Exit code 0 on success, 1 when the window or box did not
 // turn up (in time), 2 on a usage error.
 #include "tools/wintest/MessageBoxes.h"
+#include "tools/wintest/SystemMenu.h"
 #include "tools/wintest/TopWindows.h"
 
 #include <cstdio>
@@ -22,7 +23,11 @@ const char kUsageText[] = "usage:\n"
                           "  wintest close <title>            post WM_CLOSE\n"
                           "  wintest command <title> <id>     post WM_COMMAND with that id\n"
                           "  wintest msgbox <caption> <ms>    wait for a message box, print its\n"
-                          "                                   text, press its first button\n";
+                          "                                   text, press its first button\n"
+                          "  wintest syscommand <title> <id> <ms>\n"
+                          "                                   choose a system-menu item, print\n"
+                          "                                   the dialog it opens (UTF-8 caption)\n"
+                          "                                   and press its first button\n";
 
 DWORD parseMs(const char* text) {
     return static_cast<DWORD>(std::strtoul(text, nullptr, 10));
@@ -67,6 +72,21 @@ int dismissMessageBox(const std::string& caption, DWORD timeoutMs) {
     return wintest::pressFirstButton(box) ? kOk : kNotFound;
 }
 
+int chooseSystemCommand(const std::string& title, UINT commandId, DWORD timeoutMs) {
+    HWND hwnd = wintest::findWindow(title);
+    if (hwnd == nullptr) {
+        std::fprintf(stderr, "wintest: no window titled \"%s\"\n", title.c_str());
+        return kNotFound;
+    }
+    const std::string caption = wintest::openAndCloseDialog(hwnd, commandId, timeoutMs);
+    if (caption.empty()) {
+        std::fprintf(stderr, "wintest: no dialog came\n");
+        return kNotFound;
+    }
+    std::printf("%s\n", caption.c_str());
+    return kOk;
+}
+
 int run(const std::string& verb, int argc, char** argv) {
     const std::string title = argv[2];
     if (verb == "find" && argc == 3) {
@@ -86,6 +106,10 @@ int run(const std::string& verb, int argc, char** argv) {
     }
     if (verb == "command" && argc == 4) {
         return postTo(title, WM_COMMAND, static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 10)));
+    }
+    if (verb == "syscommand" && argc == 5) {
+        return chooseSystemCommand(title, static_cast<UINT>(std::strtoul(argv[3], nullptr, 10)),
+                                   parseMs(argv[4]));
     }
     if (verb == "msgbox" && argc == 4) {
         return dismissMessageBox(title, parseMs(argv[3]));

@@ -1,0 +1,34 @@
+// The main window's resources with the real Win32 API: the About item of the
+// system menu reads correctly whatever the system code page.
+#include "SupportWinTempFolder.h"
+
+#include "app/RelvanDlg.h"
+#include "platform/Instance.h"
+
+#include <gtest/gtest.h>
+
+TEST(MainWindowWine, SystemMenuEndsWithTheAboutItemInKorean) {
+    WinTempFolder folder;
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(platform::ChangeDirectory(folder.Path()));
+    {
+        CRelvanDlg dialog;
+        ASSERT_TRUE(dialog.Create(nullptr)) << GetLastError();
+        HMENU menu = GetSystemMenu(dialog.GetSafeHwnd(), FALSE);
+        ASSERT_NE(menu, nullptr);
+        const int count = GetMenuItemCount(menu);
+        ASSERT_GE(count, 2);
+        EXPECT_EQ(GetMenuItemID(menu, count - 1), 16u);
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(text, L"Relvan \uC815\uBCF4(&A)...");
+        MENUITEMINFOW separator{};
+        separator.cbSize = sizeof separator;
+        separator.fMask = MIIM_FTYPE;
+        GetMenuItemInfoW(menu, static_cast<UINT>(count - 2), TRUE, &separator);
+        EXPECT_NE(separator.fType & MFT_SEPARATOR, 0u);
+        dialog.DestroyWindow();
+    }
+    platform::ChangeDirectory(previous);
+}
