@@ -42,7 +42,9 @@ void CRelvanDlg::SendType11(const std::string& command) {
 }
 
 void CRelvanDlg::OnType11Byte(std::uint8_t byte, unsigned /*portNumber*/) {
-    if (byte == static_cast<std::uint8_t>(NAK)) {
+    // A NAK is ignored, except where a checksum is due: the byte after ETX is
+    // the checksum whatever its value, and one reply in 256 sums to NAK.
+    if (byte == static_cast<std::uint8_t>(NAK) && m_cLastRx != static_cast<std::uint8_t>(ETX)) {
         return;
     }
     KillTimer(m_nPollTimer);

@@ -131,6 +131,13 @@ TEST_F(Type11, NakBytesAreIgnoredAndDoNotStopThePoll) {
     EXPECT_EQ(HostItems().back(), std::make_pair(0, std::string("71")));
 }
 
+TEST_F(Type11, AReplyWhoseChecksumIsNakStillGetsThrough) {
+    StartRunning();
+    ASSERT_EQ(Sum("KV89").back(), 0x15);
+    ReceiveBytes(Sum("KV89"));
+    EXPECT_EQ(HostItems(), (Items{{0, "89"}}));
+}
+
 TEST_F(Type11, HostCommandsExceptThePollTextsGoToTheGenerator) {
     StartRunning();
     for (const char* text : {"ST", "RS", "RR", "ST1", "KV80"}) {
