@@ -29,6 +29,7 @@ bool WatchHealth::MeansDeviceGone(unsigned long errorCode) {
     switch (errorCode) {
     case kErrorAccessDenied:
     case kErrorInvalidHandle:
+    case kErrorNotReady:
     case kErrorBadCommand:
     case kErrorGenFailure:
     case kErrorNoSuchDevice:

@@ -18,6 +18,7 @@
 // System error codes that the watch threads tell apart.
 constexpr unsigned long kErrorAccessDenied = 5;
 constexpr unsigned long kErrorInvalidHandle = 6;
+constexpr unsigned long kErrorNotReady = 21;
 constexpr unsigned long kErrorBadCommand = 22;
 constexpr unsigned long kErrorGenFailure = 31;
 constexpr unsigned long kErrorInvalidParameter = 87;

@@ -10,11 +10,13 @@
 //   - port, owner, portName and the events: written by Open and Close on the
 //     GUI thread while no ThreadWatchComm runs; in between both threads use
 //     the handle, each with its own OVERLAPPED (no lock is needed).
-//   - writeOv: the GUI thread only.
+//   - writeOv, writeHealth: the GUI thread only.
 //   - waitOv, commEvents, waitPending, readOv, readBuffer, health, gaveUp:
 //     ThreadWatchComm only (they live here, not on its stack, because the
 //     system may finish an operation on them after the thread has let go).
 //   - connected: both (atomic). Open sets it; Close clears it.
+//   - lostReported: both (atomic): whichever thread first finds the device
+//     gone tells the owner, once per Open.
 //   - thread: the GUI thread only.
 // Close clears connected, sets the stop event, clears the events mask (which
 // ends a pending comm-event wait), purges, and waits for ThreadWatchComm to end
@@ -60,6 +62,7 @@ struct CLinkPort::Io {
     HANDLE writeEvent = nullptr;
 
     OVERLAPPED writeOv{};
+    WatchHealth writeHealth;
 
     OVERLAPPED waitOv{};
     DWORD commEvents = 0;
@@ -70,6 +73,7 @@ struct CLinkPort::Io {
     bool gaveUp = false;
 
     std::atomic<int> connected{0};
+    std::atomic<bool> lostReported{false};
     HANDLE thread = nullptr;
 
     bool CreateEvents();
@@ -83,6 +87,8 @@ struct CLinkPort::Io {
     bool AwaitRead(DWORD& count);
     void EndCommWait();
     void Failed(DWORD error);
+    void WriteFailed(DWORD error);
+    void ReportLost(DWORD error);
 };
 
 namespace {
@@ -271,6 +277,20 @@ void CLinkPort::Io::EndCommWait() {
 void CLinkPort::Io::Failed(DWORD error) {
     if (connected == 1 && health.Failed(error, false).stop) {
         gaveUp = true;
+        ReportLost(error);
+    }
+}
+
+// A device that is gone may leave a pending comm-event wait asleep for ever
+// (a pty whose peer closed, under Wine): then only the sends find out.
+void CLinkPort::Io::WriteFailed(DWORD error) {
+    if (writeHealth.Failed(error, false).stop) {
+        ReportLost(error);
+    }
+}
+
+void CLinkPort::Io::ReportLost(DWORD error) {
+    if (!lostReported.exchange(true)) {
         PostMessageA(owner, WM_PORT_LOST, error, 0);
     }
 }
@@ -301,6 +321,8 @@ int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, 
         return 0;
     }
     io.health = WatchHealth();
+    io.writeHealth = WatchHealth();
+    io.lostReported = false;
     io.gaveUp = false;
     io.waitPending = false;
     io.connected = 1;
@@ -340,13 +362,20 @@ int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {
     }
     ResetOverlapped(io.writeOv, io.writeEvent);
     DWORD written = 0;
-    if (WriteFile(io.port, frame.data(), static_cast<DWORD>(frame.size()), &written, &io.writeOv)) {
-        return static_cast<int>(written);
+    DWORD error = ERROR_SUCCESS;
+    if (!WriteFile(io.port, frame.data(), static_cast<DWORD>(frame.size()), &written,
+                   &io.writeOv)) {
+        error = GetLastError();
+        if (error == ERROR_IO_PENDING) {
+            error = GetOverlappedResult(io.port, &io.writeOv, &written, TRUE) ? ERROR_SUCCESS
+                                                                              : GetLastError();
+        }
     }
-    if (GetLastError() == ERROR_IO_PENDING &&
-        GetOverlappedResult(io.port, &io.writeOv, &written, TRUE)) {
+    if (error == ERROR_SUCCESS) {
+        io.writeHealth.Progress();
         return static_cast<int>(written);
     }
     ClearPortErrors(io.port);
+    io.WriteFailed(error);
     return 0;
 }

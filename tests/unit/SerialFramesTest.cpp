@@ -127,8 +127,8 @@ TEST(SerialWatchHealth, OneBoxPerRunAndStopsWhenTheDeviceIsGone) {
     RunHealth("aborts apart are no error", {{kErrorOperationAborted, false, false, false},
                                             {0, false, false, false},
                                             {kErrorOperationAborted, false, false, false}});
-    for (unsigned long gone :
-         {kErrorBadCommand, kErrorGenFailure, kErrorNoSuchDevice, kErrorDeviceNotConnected}) {
+    for (unsigned long gone : {kErrorNotReady, kErrorBadCommand, kErrorGenFailure,
+                               kErrorNoSuchDevice, kErrorDeviceNotConnected}) {
         WatchHealth health;
         EXPECT_TRUE(health.Failed(gone, false).stop) << gone;
     }
