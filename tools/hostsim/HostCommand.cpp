@@ -12,7 +12,7 @@ namespace hostsim {
 namespace {
 
 // A block larger than this is refused: the sender has to own every byte the system copies.
-constexpr unsigned long kMaxBlock = 65536;
+constexpr unsigned long kMaxBlock = 1ul << 20;
 
 // Splits off the first blank-separated word; `rest` is what follows the one blank after it.
 std::string takeWord(const std::string& line, std::string& rest) {

@@ -1,0 +1,71 @@
+"""The serial device goes away under a running program (the pty pair is closed, as when
+an adapter is unplugged): the program lives on, idles, tells the operator once, logs
+the loss, and still closes on WM_CLOSE."""
+
+import time
+import unittest
+
+import tools
+from faultcase import TIMEOUT, FaultTestCase
+from harness import ERROR_BOX, Faults, cpu_ticks
+
+CPU_WINDOW = 5  # seconds over which CPU time is compared
+# Clock ticks of 10 ms over CPU_WINDOW on top of the idle figure: Wine's own polling
+# may cost a few percent more; a spinning thread costs hundreds.
+CPU_MARGIN = 40
+
+
+class DeviceLossTest(FaultTestCase):
+    def cpu_over_window(self):
+        before = cpu_ticks(self.run_.pid)
+        time.sleep(CPU_WINDOW)
+        return cpu_ticks(self.run_.pid) - before
+
+    def test_type11_control_desk_port(self):
+        self.lose_port_under(11, ["*=KV70"])  # polls every 200 ms, answered
+
+    def test_type13_control_desk_port(self):
+        self.lose_port_under(13, ["*=OK"])
+
+    def test_type17_link_port(self):
+        self.lose_port_under(17, [], UseMiniConsole=1)  # sends R every 500 ms once unanswered
+
+    def lose_port_under(self, gen_type, replies, **keys):
+        self.start(gen_type, replies, **keys)
+        time.sleep(2)  # past the start-up frames
+        idle = self.cpu_over_window()
+
+        self.pair.close()
+        # A pty whose peer is gone does not end a pending comm-event wait under Wine:
+        # the loss shows when the program next writes, so the host goes on sending.
+        self.assertLessEqual(self.send_until_lost(), 1, "error box after error box")
+        self.assertEqual(0, self.dismiss_error_boxes(), "an error box came after the loss")
+        self.assertEqual(1, len([line for line in self.run_.log_lines() if "Lost generator port:5" in line]))
+
+        lost = self.cpu_over_window()
+        self.assertLessEqual(lost, idle + CPU_MARGIN, "busy after the loss (idle: %d ticks)" % idle)
+        self.assertTrue(tools.window_exists(self.prefix, "Relvan"))
+        self.assertStillRunning()
+        self.assertTrue(self.run_.close_window())
+        self.assertIsNotNone(self.run_.wait_exit(15), "WM_CLOSE did not end the program")
+
+    def send_until_lost(self):
+        """Host commands until the log tells of the loss; the number of error boxes seen."""
+        boxes = 0
+        deadline = time.monotonic() + 2 * TIMEOUT
+        while not self.run_.wait_log("Lost generator port:5", 0.5):
+            if time.monotonic() > deadline:
+                self.fail("the loss was never logged:\n%s" % "\n".join(self.run_.log_lines()[-20:]))
+            self.hostsim.send("send KV81")
+            boxes += self.dismiss_error_boxes(limit=1, timeout_ms=500)
+        return boxes
+
+    def dismiss_error_boxes(self, limit=3, timeout_ms=3000):
+        """Presses away the error boxes that come within a few seconds, like an operator."""
+        count = 0
+        while count < limit and tools.dismiss_message_box(self.prefix, ERROR_BOX, timeout_ms) is not None:
+            count += 1
+        return count
+
+if __name__ == "__main__":
+    unittest.main()

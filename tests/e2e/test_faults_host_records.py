@@ -1,0 +1,80 @@
+"""Malformed host records in a loop, with correct generator commands in between: every
+correct command reaches the generator, in order, and the program still works after."""
+
+import time
+import unittest
+
+from faultcase import TIMEOUT, FaultTestCase
+
+LOOP_SECONDS = 30  # per generator type; a minute in all
+
+# Every shape of bad record a host could send (tools/hostsim: raw <kind> <cbData> <hex|null>).
+MALFORMED = [
+    "raw 742066 0 null",  # null data, cbData 0
+    "raw 742066 64 null",  # null data, cbData non-zero
+    "raw 742066 3 584331",  # text XC1 without its terminator
+    "raw 742066 900 584100",  # cbData larger than the text XA
+    "raw 742066 3 58424344454600",  # cbData smaller than the text: XBC of XBCDEF
+    "raw 742066 100000 584400",  # a huge cbData with a real block: XD
+    "raw 742067 0 null",
+    "raw 742067 5 null",
+    "raw 742067 2 3132",
+    "raw 742072 0 null",  # parameter lists: no data, unterminated, items missing, garbage
+    "raw 742072 3 383B31",
+    "raw 742072 100000 null",
+    "list ;;",
+    "list 80",
+    "list 99999999999999999999;-5;x;\x7f\x01;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;;",
+    "raw 742072 6 FF3BFE3BFD3B",
+    "raw 4242 4 01020304",  # unknown kinds
+    "raw 0 0 null",
+    "raw 4294967295 8 FFFFFFFFFFFFFFFF",
+]
+
+# What the bad records may send on; the rest of the generator's commands are the correct
+# ones and, per type, the polls or the parameter-list steps.
+CUT_TEXTS = {"", "XC1", "XA", "XBC"}
+
+
+class MalformedHostRecordLoopTest(FaultTestCase):
+    def test_type11(self):
+        self.start(11, ["KV999=EC9", "*=MA100"])
+        sent = self.loop_with_malformed_records()
+        self.assertCommandsAre(sent, CUT_TEXTS | {"XD", "ST", "RS", "RR"})
+        self.hostsim.send("send KV999")
+        self.assertTrue(self.until(lambda: (6, "9") in [(r.index, r.text) for r in self.hostsim.records()]))
+        polls = self.command_count("ST")
+        self.assertTrue(self.until(lambda: self.command_count("ST") > polls), "the poll cycle stopped")
+
+    def test_type17(self):
+        self.start(17, ["KV999=DONE", "*=OK"])
+        sent = self.loop_with_malformed_records()
+        self.assertCommandsAre(sent, CUT_TEXTS, extra=lambda text: text.startswith("D"))
+        self.hostsim.send("send KV999")
+        self.assertTrue(self.until(lambda: "DONE" in self.host_texts()))
+
+    def loop_with_malformed_records(self):
+        """Bad records and one correct command per round; the correct commands sent."""
+        sent = []
+        end = time.monotonic() + LOOP_SECONDS
+        while time.monotonic() < end:
+            for script in MALFORMED:
+                self.hostsim.send(script)
+            sent.append("KV%d" % len(sent))
+            self.hostsim.send("send " + sent[-1])
+            # The port has one write slot: the next record waits until this command is out.
+            self.assertIsNotNone(self.gen.wait_for_command(sent[-1], TIMEOUT), "lost: %s" % sent[-1])
+        self.assertStillRunning()
+        return sent
+
+    def assertCommandsAre(self, sent, allowed, extra=lambda text: False):
+        commands = [r.frame for r in self.gen.commands()]
+        self.assertEqual([], [f.raw for f in commands if not f.checksum_ok], "damaged frames")
+        correct = [f.text for f in commands if f.text.startswith("KV")]
+        self.assertEqual(sent, correct)
+        others = {f.text for f in commands if not f.text.startswith("KV")}
+        self.assertEqual(set(), {text for text in others if text not in allowed and not extra(text)})
+
+
+if __name__ == "__main__":
+    unittest.main()
