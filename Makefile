@@ -5,6 +5,8 @@
 #   make demo     relvan.exe under Wine talking to a simulated host and generator
 #                 (DEMO_TYPE=13 or DEMO_TYPE=17 for the other generator types)
 #   make fuzz     every fuzz target for its budget (10 million runs or 10 minutes)
+#   make bench    benchmarks under Wine and native micro-benchmarks -> bench/RESULTS.md
+#                 (about 17 minutes; not part of make test)
 #   make format   clang-format all C and C++ sources
 
 JOBS ?= 2
@@ -13,9 +15,12 @@ WIN32_DIR ?= build/win32
 WIN32_BIN := $(CURDIR)/$(WIN32_DIR)/bin
 DEMO_TYPE ?= 11
 E2E_TIMEOUT ?= 900
+# The micro-benchmarks' build: native, Release, no sanitizers.
+BENCH_DIR ?= build/bench
+BENCH_ARGS ?=
 
 .PHONY: deps build build-native build-win32 build-fuzz test test-native test-wine-unit test-e2e \
-	test-fuzz-smoke fuzz demo format
+	test-fuzz-smoke fuzz demo format bench build-bench
 
 deps:
 	@tools/setup/install-deps.sh
@@ -59,6 +64,16 @@ test-wine-unit:
 test-e2e:
 	RELVAN_WIN32_BIN=$(WIN32_BIN) timeout --signal=TERM $(E2E_TIMEOUT) \
 		python3 -m unittest discover -s tests/e2e -v
+
+build-bench:
+	@test -f $(BENCH_DIR)/build.ninja || cmake -S . -B $(BENCH_DIR) -G Ninja \
+		-DCMAKE_BUILD_TYPE=Release -DRELVAN_SANITIZE=OFF -DRELVAN_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target relvan_micro
+
+bench: deps build-win32 build-bench
+	$(BENCH_DIR)/bench/micro/relvan_micro --benchmark_out=$(BENCH_DIR)/micro.txt \
+		--benchmark_out_format=console
+	RELVAN_WIN32_BIN=$(WIN32_BIN) python3 bench/run_bench.py --micro $(BENCH_DIR)/micro.txt $(BENCH_ARGS)
 
 demo: deps build-win32
 	RELVAN_WIN32_BIN=$(WIN32_BIN) python3 tools/demo/demo.py --type $(DEMO_TYPE)

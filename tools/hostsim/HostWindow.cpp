@@ -28,7 +28,7 @@ void sendRecord(HWND self, const OutgoingRecord& record) {
     cds.cbData = record.cbData;
     cds.lpData = record.nullData ? nullptr : const_cast<unsigned char*>(record.block.data());
     DWORD_PTR result = 0;
-    printLine(describeSent(record));
+    printRecordLine(describeSent(record));
     if (!SendMessageTimeoutA(target, WM_COPYDATA, reinterpret_cast<WPARAM>(self),
                              reinterpret_cast<LPARAM>(&cds), SMTO_NORMAL, kSendTimeoutMs,
                              &result)) {
@@ -39,7 +39,7 @@ void sendRecord(HWND self, const OutgoingRecord& record) {
 LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COPYDATA:
-        printLine(describeRecord(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)));
+        printRecordLine(describeRecord(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)));
         return TRUE;
     case WM_HOSTSIM_SEND:
         sendRecord(hwnd, *reinterpret_cast<const OutgoingRecord*>(lParam));

@@ -17,10 +17,11 @@ namespace {
 
 const char kUsageText[] =
     "usage: hostsim [--target <title>] [--wait-ms N] [--grace-ms N] [--exit-after N]\n"
-    "               <own title> [script line ...]\n"
+    "               [--timestamps] <own title> [script line ...]\n"
     "Without script lines on the command line, lines are read from standard input.\n"
     "After the last line (or end of input) hostsim waits --grace-ms (default 1000) for\n"
-    "replies and exits; a 'quit' line exits at once.\n";
+    "replies and exits; a 'quit' line exits at once. --timestamps ends every SENT and\n"
+    "RECV line with t=<microseconds since 1970-01-01 UTC>.\n";
 
 struct Options {
     std::string title;
@@ -59,6 +60,9 @@ bool parseOptions(int argc, char** argv, Options& options) {
             ok = takeNumber(i, argc, argv, options.graceMs);
         } else if (name == "--exit-after") {
             ok = takeNumber(i, argc, argv, options.exitAfterMs);
+        } else if (name == "--timestamps") {
+            hostsim::enableTimestamps();
+            ok = true;
         }
         if (!ok) {
             return false;

@@ -1,0 +1,190 @@
+"""bench/RESULTS.md: the machine, the commands and one table per measurement."""
+
+import platform
+import subprocess
+import sys
+import time
+
+LATENCY_TARGET_MS = 1.0  # p99 above the baseline's p99
+IDLE_TARGET = 0.005  # share of one core
+CADENCE_TARGET_MS = 5.0  # median error
+# The period, and the pause the program prescribes on top of it: a poll or reconnect
+# step sends (which pauses 10 ms after the frame) before it restarts its timer.
+PERIODS = {
+    "type 11 polling a silent generator": (200, 10),
+    "type 11 polling an answering generator": (200, 0),
+    "type 13 polling": (250, 0),
+    "type 17 mini-console reconnecting": (500, 10),
+    "type 17 parameter-list steps (Interval=100)": (100, 0),
+}
+FIGURES = {"host_to_wire": "host to wire", "wire_to_host": "wire to host"}
+
+
+class Results:
+    def __init__(self):
+        self.latency = {}  # (type, figure, side): (count, median, p99)
+        self.idle = {}  # state: shares
+        self.cadence = {}  # state: (count, median, p99)
+        self.sustained = {}  # type: check dict
+        self.verdicts = []
+
+    def all_met(self):
+        return all(self.verdicts)
+
+    def verdict(self, met):
+        self.verdicts.append(bool(met))
+        return "met" if met else "**not met**"
+
+
+def _fmt(value, digits=3):
+    return "-" if value is None else ("%.*f" % (digits, value))
+
+
+def _command(args):
+    try:
+        return subprocess.run(args, capture_output=True, text=True, timeout=30).stdout.strip()
+    except OSError:
+        return "?"
+
+
+def _machine():
+    model = "?"
+    with open("/proc/cpuinfo") as cpuinfo:
+        for line in cpuinfo:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    return [
+        "- date: %s" % time.strftime("%Y-%m-%d %H:%M:%S %Z"),
+        "- machine: %s CPUs (`nproc`), %s; %s %s" % (_command(["nproc"]), model, platform.system(), platform.release()),
+        "- %s; Python %s" % (_command(["wine", "--version"]), platform.python_version()),
+        "- shared with other engineers' jobs: the figures are noisy, which is why every"
+        " latency is measured against the baseline relay in the same run, sample by sample interleaved",
+    ]
+
+
+def _latency(results):
+    rows = [
+        "## Latency (ms), product against the baseline relay",
+        "",
+        "Product and baseline run side by side (COM5 and COM6, one host simulator each), their"
+        " samples interleaved. Host to wire: hostsim's SENT time stamp to the arrival of the"
+        " frame's last byte at the generator end. Wire to host: the generator end's write of a"
+        " reply's last byte to hostsim's RECV time stamp of the item. Clocks: hostsim's"
+        " GetSystemTimePreciseAsFileTime and Python's time.time_ns(), the same CLOCK_REALTIME."
+        " Target: product p99 at most 1 ms above the baseline p99.",
+        "",
+        "| type | figure | n | product median | product p99 | baseline median | baseline p99 | target | result |",
+        "|---|---|---|---|---|---|---|---|---|",
+    ]
+    for gen_type in (11, 13, 17):
+        for figure, label in FIGURES.items():
+            product = results.latency.get((gen_type, figure, "product"))
+            baseline = results.latency.get((gen_type, figure, "baseline"))
+            if product is None or baseline is None:
+                continue
+            met = product[2] is not None and baseline[2] is not None and product[2] <= baseline[2] + LATENCY_TARGET_MS
+            rows.append(
+                "| %d | %s | %d | %s | %s | %s | %s | p99 ≤ baseline p99 + 1 ms | %s |"
+                % (gen_type, label, product[0], _fmt(product[1]), _fmt(product[2]), _fmt(baseline[1]),
+                   _fmt(baseline[2]), results.verdict(met))
+            )
+    return rows
+
+
+def _idle(results, args):
+    rows = [
+        "## Idle cost (share of one core over %g s)" % args.window,
+        "",
+        "utime+stime from /proc of the program's process, the prefix's wineserver and every"
+        " other Wine process of the prefix (explorer.exe for the tray, services, ...); the host"
+        " simulator is left out. Target: total at most 0.5 %.",
+        "",
+        "| state | program | wineserver | other Wine processes | total | target | result |",
+        "|---|---|---|---|---|---|---|",
+    ]
+    for state, shares in results.idle.items():
+        baseline = state.startswith("baseline")
+        verdict = "(reference)" if baseline else results.verdict(shares["total"] <= 0.005)
+        rows.append(
+            "| %s | %.2f %% | %.2f %% | %.2f %% | %.2f %% | ≤ 0.5 %% | %s |"
+            % (state, shares["program"] * 100, shares["wineserver"] * 100, shares["helpers"] * 100,
+               shares["total"] * 100, verdict)
+        )
+    return rows
+
+
+def _cadence(results):
+    rows = [
+        "## Cadence (ms), measured at the generator end",
+        "",
+        "Silent type 11 and type 17 reconnecting: between consecutive commands. Answering"
+        " type 11, type 13 and parameter-list steps: from the last byte of a reply to the next"
+        " command. Expected = period + the 10 ms pause that a poll or reconnect step makes after"
+        " its send before restarting its timer. Target: median error at most 5 ms.",
+        "",
+        "| cadence | period + pause | n | median | p99 | median error | target | result |",
+        "|---|---|---|---|---|---|---|---|",
+    ]
+    for state, (count, median, p99) in results.cadence.items():
+        period, pause = PERIODS[state]
+        error = None if median is None else median - period - pause
+        met = error is not None and abs(error) <= CADENCE_TARGET_MS
+        rows.append(
+            "| %s | %d + %d | %d | %s | %s | %s | ≤ 5 | %s |"
+            % (state, period, pause, count, _fmt(median, 1), _fmt(p99, 1), _fmt(error, 1), results.verdict(met))
+        )
+    return rows
+
+
+def _sustained(results, args):
+    rows = [
+        "## Sustained replies (%g s, paced at the line's byte rate)" % args.window,
+        "",
+        "Numbered replies back to back (type 11: KV<n> and MA<n> alternating; 13 and 17: SEQ<n>)."
+        " Line load: bytes written per second over the line's bytes per second (baud / bits per"
+        " character). Type-11 replies whose checksum byte would be NAK (0x15) are not sent: the"
+        " type-11 parser drops every NAK byte before it looks for a checksum, so such a reply is"
+        " always lost (about 1 in 256 replies on a real line). Target: 100 % in order and intact.",
+        "",
+        "| type | line | line load | sent | received | in order, intact | share | target | result |",
+        "|---|---|---|---|---|---|---|---|---|",
+    ]
+    lines = {11: "19200 8N2", 13: "57600 8N1", 17: "38400 8N1"}
+    for gen_type, got in results.sustained.items():
+        share = got["in_order"] / got["sent"] if got["sent"] else 0
+        met = got["in_order"] == got["sent"] == got["received"]
+        rows.append(
+            "| %d | %s | %.3f | %d | %d | %d | %.2f %% | 100 %% | %s |"
+            % (gen_type, lines[gen_type], got["line_load"], got["sent"], got["received"], got["in_order"],
+               share * 100, results.verdict(met))
+        )
+        if got["first_bad"] is not None:
+            rows.append("")
+            rows.append("Type %d: first difference at position %d: expected %s, got %s." % ((gen_type,) + got["first_bad"]))
+    return rows
+
+
+def render(results, args, micro, seconds):
+    parts = [
+        ["# Benchmark results", ""] + _machine(),
+        [
+            "## Commands",
+            "",
+            "```",
+            "make bench",
+            "  = make deps build-win32; the micro-benchmarks built Release in build/bench;",
+            "    build/bench/bench/micro/relvan_micro --benchmark_out=build/bench/micro.txt --benchmark_out_format=console",
+            "    " + " ".join(["python3"] + sys.argv),
+            "```",
+            "",
+            "Whole run: %.0f s. Programs run with EnableDebug=0 (no trace log lines)." % seconds,
+        ],
+        _latency(results),
+        _idle(results, args),
+        _cadence(results),
+        _sustained(results, args),
+    ]
+    if micro:
+        parts.append(["## Native micro-benchmarks (Google Benchmark)", "", "```", micro.rstrip(), "```"])
+    return "\n\n".join("\n".join(rows) for rows in parts if rows) + "\n"

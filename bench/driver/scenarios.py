@@ -1,0 +1,256 @@
+"""The measurements. Each takes a Rig (bench/driver/rig.py), sets up what it needs,
+and returns plain numbers; run_bench.py turns them into RESULTS.md."""
+
+import re
+import time
+
+import cpu
+import framing
+from stats import intervals
+from wire import BenchLine
+
+BAUD = {11: 19200, 13: 57600, 17: 38400}
+BITS_PER_CHAR = {11: 11, 13: 10, 17: 10}  # 8N2 and 8N1: start + 8 data + stop bits
+NUMBER = re.compile(r"(\d+)$")
+PRODUCT_HOST, BASELINE_HOST = "Bench Host P", "Bench Host B"
+
+
+def ini(gen_type, com_port=5, **keys):
+    generator = {"COMPORT": com_port, "BaudRate": BAUD.get(gen_type, 19200), "EnableDebug": 0}
+    generator.update(keys)
+    return {"CONTROLPANNEL": {"TypeGen": gen_type}, "GENERATOR": generator}
+
+
+def frame(gen_type, text):
+    return framing.build_frame(gen_type, text.encode("latin-1"), b"A")
+
+
+def _ms(ns):
+    return ns / 1e6
+
+
+# -- latency: host to wire and wire to host, product and baseline interleaved ------
+
+
+def latency(rig, gen_type, samples, gap=0.04):
+    product_line = BenchLine(rig.line(5), gen_type)
+    baseline_line = BenchLine(rig.line(6), gen_type)
+    hosts = {"product": rig.host(PRODUCT_HOST, "Relvan"), "baseline": rig.host(BASELINE_HOST, "Relay")}
+    lines = {"product": product_line, "baseline": baseline_line}
+    rig.relvan(ini(gen_type, UseMiniConsole=0), PRODUCT_HOST)
+    rig.relay(gen_type, 6, "commevent", "Relay", BASELINE_HOST)
+    rig.wait_window("Relvan")
+    rig.wait_window("Relay")
+    time.sleep(2.0)  # start-up traffic (type 11: start-up bytes and the first ST)
+    try:
+        result = {}
+        for side in lines:
+            lines[side].clear()
+            hosts[side].clear()
+        for i in range(samples):
+            for side in ("product", "baseline"):
+                hosts[side].send("send KV%d" % i)
+                time.sleep(gap)
+        time.sleep(1.0)
+        for side in lines:
+            result[(side, "host_to_wire")] = _host_to_wire(hosts[side], lines[side])
+            lines[side].clear()
+            hosts[side].clear()
+        written = {"product": {}, "baseline": {}}
+        for i in range(samples):
+            for side in ("product", "baseline"):
+                written[side][i] = lines[side].write(frame(gen_type, "KV%d" % i))
+                time.sleep(gap)
+        time.sleep(1.0)
+        for side in lines:
+            result[(side, "wire_to_host")] = _wire_to_host(hosts[side], written[side])
+        return result
+    finally:
+        product_line.close()
+        baseline_line.close()
+
+
+def _host_to_wire(host, line):
+    sent = {s.text: s.ns for s in host.taken("SENT")}
+    return [_ms(a.ns - sent[a.frame.text]) for a in line.commands() if a.frame.text in sent]
+
+
+def _wire_to_host(host, written):
+    """`written`: reply number -> time stamp of its last byte written."""
+    latencies = []
+    for record in host.taken("RECV"):
+        match = NUMBER.search(record.text)
+        if match and int(match.group(1)) in written:
+            latencies.append(_ms(record.ns - written.pop(int(match.group(1)))))
+    return latencies
+
+
+# -- idle cost and cadence ------------------------------------------------------------
+
+
+def idle_state(rig, state, window):
+    """CPU shares over `window` seconds and the cadence samples (ms) of one steady state."""
+    setup = STATES[state]
+    gen_type = setup["type"]
+    line = BenchLine(rig.line(5), gen_type if gen_type in BAUD else 11, setup.get("answer"))
+    host = rig.host(PRODUCT_HOST, setup.get("target", "Relvan"))
+    if "relay" in setup:
+        program = rig.relay(gen_type, 5, setup["relay"], "Relay", PRODUCT_HOST)
+        rig.wait_window("Relay")
+    else:
+        program = rig.relvan(setup["ini"], PRODUCT_HOST).process
+        rig.wait_window("Relvan")
+    try:
+        time.sleep(setup.get("warmup", 3.0))
+        line.clear()
+        before = cpu.snapshot(rig.prefix.path)
+        started = time.monotonic()
+        time.sleep(window)
+        after = cpu.snapshot(rig.prefix.path)
+        shares = cpu.usage(before, after, time.monotonic() - started, program.pid, {host.process.pid})
+        cadence = setup["cadence"](line) if "cadence" in setup else []
+        return shares, cadence
+    finally:
+        line.close()
+
+
+def _answer_first(count, reply):
+    """Answers the first `count` commands with `reply` (bytes), then stays silent."""
+    answered = [0]
+
+    def answer(frame):
+        if frame.kind != "command" or answered[0] >= count:
+            return None
+        answered[0] += 1
+        return reply
+
+    return answer
+
+
+def _answer_all(reply):
+    return lambda frame: reply if frame.kind == "command" else None
+
+
+def _command_intervals(line):
+    return intervals([_ms(a.ns) for a in line.commands()])
+
+
+def _reply_to_next_command(line):
+    """From the end of each reply written to the next command that arrives."""
+    commands = [a.ns for a in line.commands()]
+    gaps = []
+    for written, _ in list(line.writes):
+        following = [ns for ns in commands if ns > written]
+        if following:
+            gaps.append(_ms(following[0] - written))
+    return gaps
+
+
+STATES = {
+    "type 11 polling a silent generator": {
+        "type": 11,
+        "ini": ini(11),
+        "answer": _answer_first(1, frame(11, "KV70 MA100")),
+        "cadence": _command_intervals,
+    },
+    "type 11 polling an answering generator": {
+        "type": 11,
+        "ini": ini(11),
+        "answer": _answer_all(frame(11, "KV70 MA100")),
+        "cadence": _reply_to_next_command,
+    },
+    "type 13 polling": {
+        "type": 13,
+        "ini": ini(13),
+        "answer": _answer_all(frame(13, "A1C1OK")),
+        "cadence": _reply_to_next_command,
+    },
+    "type 17 mini-console reconnecting": {
+        "type": 17,
+        "ini": ini(17, UseMiniConsole=1),
+        "warmup": 11.5,  # the first R waits 10 s for its answer, then R every 500 ms
+        "cadence": _command_intervals,
+    },
+    "default type, tray icon only": {"type": 0, "ini": ini(0)},
+    "baseline relay, WaitCommEvent pending": {"type": 11, "relay": "commevent", "target": "Relay"},
+    "baseline relay, ReadFile pending": {"type": 11, "relay": "read", "target": "Relay"},
+}
+
+
+# -- parameter-list steps (type 17, Interval key) --------------------------------------
+
+
+def parameter_steps(rig, lists, interval_ms):
+    reply = framing.ACK17 + frame(17, "OK")
+    line = BenchLine(rig.line(5), 17, _answer_all(reply))
+    host = rig.host(PRODUCT_HOST, "Relvan")
+    rig.relvan(ini(17, UseMiniConsole=0, Interval=interval_ms), PRODUCT_HOST)
+    rig.wait_window("Relvan")
+    try:
+        time.sleep(1.0)
+        line.clear()
+        for _ in range(lists):
+            host.send("list 80;1;5;123;456;789;1234;12")
+            time.sleep(1.5)
+        return _reply_to_next_command(line)
+    finally:
+        line.close()
+
+
+# -- sustained replies --------------------------------------------------------------------
+
+
+def sustained(rig, gen_type, seconds):
+    """Streams numbered replies paced at the line's byte rate; checks what the host got."""
+    line = BenchLine(rig.line(5), gen_type)
+    host = rig.host(PRODUCT_HOST, "Relvan")
+    rig.relvan(ini(gen_type, UseMiniConsole=0), PRODUCT_HOST)
+    rig.wait_window("Relvan")
+    try:
+        time.sleep(2.0)
+        host.clear()
+        rate = BAUD[gen_type] / BITS_PER_CHAR[gen_type]
+        expected, started, written_bytes, n = [], time.monotonic(), 0, 0
+        while time.monotonic() - started < seconds:
+            text, host_text = _sustained_reply(gen_type, n)
+            n += 1
+            data = frame(gen_type, text)
+            if gen_type == 11 and data[-1] == framing.NAK:
+                continue  # see _sustained_reply
+            pause = started + written_bytes / rate - time.monotonic()
+            if pause > 0:
+                time.sleep(pause)
+            line.line.write(data)
+            written_bytes += len(data)
+            expected.append(host_text)
+        elapsed = time.monotonic() - started
+        time.sleep(5.0)
+        return _check_sustained(gen_type, expected, host.taken("RECV"), written_bytes / elapsed / rate)
+    finally:
+        line.close()
+
+
+def _sustained_reply(gen_type, n):
+    """Reply n's text and what the host should get for it. Type 11 replies whose
+    checksum byte would be NAK (0x15) are left out: the type-11 parser drops NAK bytes
+    before it looks for a checksum, so such a reply can never be received."""
+    if gen_type == 11:
+        return ("KV%d" if n % 2 == 0 else "MA%d") % n, (n % 2, str(n))
+    return "SEQ%d" % n, (0, "SEQ%d" % n)
+
+
+def _check_sustained(gen_type, expected, records, load):
+    """Counts the replies that arrived intact and in order."""
+    got = [(r.index, r.text) for r in records]
+    in_order = 0
+    for want, have in zip(expected, got):
+        if want != have:
+            break
+        in_order += 1
+    return {
+        "sent": len(expected),
+        "received": len(records),
+        "in_order": in_order,
+        "line_load": load,
+        "first_bad": None if in_order == len(got) else (in_order, expected[in_order] if in_order < len(expected) else None, got[in_order]),
+    }

@@ -1,0 +1,162 @@
+#include "bench/relay/RelayPort.h"
+
+namespace relay {
+namespace {
+
+constexpr DWORD kQueueSize = 4096;
+// Read mode: a read with nothing to read ends after this long and is issued again.
+constexpr DWORD kReadTimeoutMs = 10000;
+constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+
+void Reset(OVERLAPPED& overlapped) {
+    HANDLE event = overlapped.hEvent;
+    overlapped = OVERLAPPED{};
+    overlapped.hEvent = event;
+    ResetEvent(event);
+}
+
+COMMTIMEOUTS TimeoutsFor(WaitMode mode) {
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    if (mode == WaitMode::Read) {
+        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+        timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
+    }
+    return timeouts;
+}
+
+} // namespace
+
+RelayPort::~RelayPort() {
+    Close();
+    for (HANDLE event : {m_stop, m_waitOv.hEvent, m_readOv.hEvent, m_writeOv.hEvent}) {
+        if (event != nullptr) {
+            CloseHandle(event);
+        }
+    }
+}
+
+bool RelayPort::Open(const std::string& device, const std::string& mode, WaitMode waitMode) {
+    m_mode = waitMode;
+    for (HANDLE* event : {&m_stop, &m_waitOv.hEvent, &m_readOv.hEvent, &m_writeOv.hEvent}) {
+        *event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    }
+    m_port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OVERLAPPED, nullptr);
+    if (m_port == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    COMMTIMEOUTS timeouts = TimeoutsFor(waitMode);
+    const bool configured = SetupComm(m_port, kQueueSize, kQueueSize) &&
+                            GetCommState(m_port, &dcb) && BuildCommDCBA(mode.c_str(), &dcb) &&
+                            SetCommState(m_port, &dcb) && SetCommTimeouts(m_port, &timeouts) &&
+                            SetCommMask(m_port, EV_RXCHAR);
+    PurgeComm(m_port, kPurgeAll);
+    return configured;
+}
+
+bool RelayPort::StartReader(Receiver receiver) {
+    m_receiver = std::move(receiver);
+    m_running = 1;
+    m_thread = CreateThread(nullptr, 0, ReaderThread, this, 0, nullptr);
+    return m_thread != nullptr;
+}
+
+bool RelayPort::Write(const std::uint8_t* data, DWORD count) {
+    Reset(m_writeOv);
+    DWORD written = 0;
+    if (!WriteFile(m_port, data, count, &written, &m_writeOv)) {
+        if (GetLastError() != ERROR_IO_PENDING ||
+            !GetOverlappedResult(m_port, &m_writeOv, &written, TRUE)) {
+            return false;
+        }
+    }
+    return written == count;
+}
+
+void RelayPort::Close() {
+    if (m_thread != nullptr) {
+        InterlockedExchange(&m_running, 0);
+        SetEvent(m_stop);
+        WaitForSingleObject(m_thread, INFINITE);
+        CloseHandle(m_thread);
+        m_thread = nullptr;
+    }
+    if (m_port != INVALID_HANDLE_VALUE) {
+        CloseHandle(m_port);
+        m_port = INVALID_HANDLE_VALUE;
+    }
+}
+
+DWORD WINAPI RelayPort::ReaderThread(LPVOID self) {
+    static_cast<RelayPort*>(self)->ReadLoop();
+    return 0;
+}
+
+void RelayPort::ReadLoop() {
+    while (m_running) {
+        if (m_mode == WaitMode::Read) {
+            const DWORD count = ReadWhenAny();
+            if (count > 0) {
+                m_receiver(m_buffer, count);
+            }
+            continue;
+        }
+        if (!WaitForCharacters()) {
+            continue;
+        }
+        for (DWORD count = ReadQueued(); count > 0 && m_running; count = ReadQueued()) {
+            m_receiver(m_buffer, count);
+        }
+    }
+}
+
+bool RelayPort::WaitForCharacters() {
+    Reset(m_waitOv);
+    DWORD events = 0;
+    const BOOL started = WaitCommEvent(m_port, &events, &m_waitOv);
+    Finish(m_waitOv, started, 0);
+    return (events & EV_RXCHAR) != 0;
+}
+
+// Everything the input queue holds (the timeouts make the read return at once).
+DWORD RelayPort::ReadQueued() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(m_port, &errors, &status) || status.cbInQue == 0) {
+        return 0;
+    }
+    const DWORD wanted = status.cbInQue < sizeof m_buffer ? status.cbInQue : sizeof m_buffer;
+    Reset(m_readOv);
+    DWORD count = 0;
+    const BOOL started = ReadFile(m_port, m_buffer, wanted, &count, &m_readOv);
+    return Finish(m_readOv, started, count);
+}
+
+// Sleeps in the read itself until at least one byte is there (or the read times out).
+DWORD RelayPort::ReadWhenAny() {
+    Reset(m_readOv);
+    DWORD count = 0;
+    const BOOL started = ReadFile(m_port, m_buffer, sizeof m_buffer, &count, &m_readOv);
+    return Finish(m_readOv, started, count);
+}
+
+// The byte count of an overlapped operation once it has ended; 0 when it failed or
+// Close stopped it.
+DWORD RelayPort::Finish(OVERLAPPED& overlapped, BOOL started, DWORD count) {
+    if (started) {
+        return count;
+    }
+    if (GetLastError() != ERROR_IO_PENDING) {
+        return 0;
+    }
+    const HANDLE events[] = {overlapped.hEvent, m_stop};
+    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        CancelIoEx(m_port, &overlapped);
+    }
+    return GetOverlappedResult(m_port, &overlapped, &count, TRUE) ? count : 0;
+}
+
+} // namespace relay

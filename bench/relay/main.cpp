@@ -1,0 +1,145 @@
+// relay: the benchmarks' baseline. One window, one COM port, no logic: a generator
+// command from the host (WM_COPYDATA 742066) goes out framed as the generator type
+// frames it; every frame the generator sends back goes to the host window as one
+// WM_COPYDATA 742065 record (index 0, the frame's text). It shows what Wine and the
+// serial line cost by themselves.
+//
+//   relay.exe <type 11|13|17> <COM port number> <read|commevent> <own title> <host title>
+#include "bench/relay/RelayFrames.h"
+#include "bench/relay/RelayPort.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kKindGeneratorCommand = 742066;
+constexpr DWORD kKindReplyItem = 742065;
+constexpr UINT WM_RELAY_FRAME = WM_APP + 1;
+constexpr char kClassName[] = "RelvanBenchRelay";
+
+struct Settings {
+    int type = 0;
+    unsigned port = 0;
+    relay::WaitMode waitMode = relay::WaitMode::CommEvent;
+    std::string title;
+    std::string hostTitle;
+};
+
+relay::RelayPort g_port;
+Settings g_settings;
+
+const char* ModeFor(int type) {
+    switch (type) {
+    case 11:
+        return "baud=19200 parity=N data=8 stop=2";
+    case 13:
+        return "baud=57600 parity=N data=8 stop=1";
+    default:
+        return "baud=38400 parity=N data=8 stop=1";
+    }
+}
+
+void SendCommand(const COPYDATASTRUCT& record) {
+    if (record.dwData != kKindGeneratorCommand || record.lpData == nullptr) {
+        return;
+    }
+    const char* text = static_cast<const char*>(record.lpData);
+    const relay::Bytes frame =
+        relay::FrameCommand(g_settings.type, std::string(text, strnlen(text, record.cbData)));
+    g_port.Write(frame.data(), static_cast<DWORD>(frame.size()));
+}
+
+void SendToHost(HWND self, const std::string& text) {
+    HWND host = FindWindowA(nullptr, g_settings.hostTitle.c_str());
+    if (host == nullptr) {
+        return;
+    }
+    std::vector<char> block(4 + text.size() + 1, '\0');
+    std::memcpy(block.data() + 4, text.data(), text.size());
+    COPYDATASTRUCT record{};
+    record.dwData = kKindReplyItem;
+    record.cbData = static_cast<DWORD>(block.size());
+    record.lpData = block.data();
+    SendMessageA(host, WM_COPYDATA, reinterpret_cast<WPARAM>(self),
+                 reinterpret_cast<LPARAM>(&record));
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COPYDATA:
+        SendCommand(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        return TRUE;
+    case WM_RELAY_FRAME:
+        SendToHost(hwnd, *reinterpret_cast<const std::string*>(lParam));
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+HWND CreateRelayWindow() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClassName;
+    if (RegisterClassA(&wc) == 0) {
+        return nullptr;
+    }
+    return CreateWindowA(kClassName, g_settings.title.c_str(), WS_OVERLAPPED, 0, 0, 100, 100,
+                         nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+bool ParseArguments(int argc, char** argv, Settings& settings) {
+    if (argc != 6) {
+        return false;
+    }
+    settings.type = std::atoi(argv[1]);
+    settings.port = static_cast<unsigned>(std::atoi(argv[2]));
+    const std::string waitMode = argv[3];
+    settings.waitMode = waitMode == "read" ? relay::WaitMode::Read : relay::WaitMode::CommEvent;
+    settings.title = argv[4];
+    settings.hostTitle = argv[5];
+    return (settings.type == 11 || settings.type == 13 || settings.type == 17) &&
+           settings.port > 0 && (waitMode == "read" || waitMode == "commevent");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!ParseArguments(argc, argv, g_settings)) {
+        std::fputs("usage: relay <11|13|17> <COM port> <read|commevent> <own title> "
+                   "<host title>\n",
+                   stderr);
+        return 2;
+    }
+    HWND window = CreateRelayWindow();
+    const std::string device = "\\\\.\\COM" + std::to_string(g_settings.port);
+    if (window == nullptr || !g_port.Open(device, ModeFor(g_settings.type), g_settings.waitMode)) {
+        std::fprintf(stderr, "relay: cannot open %s (error %lu)\n", device.c_str(), GetLastError());
+        return 1;
+    }
+    relay::FrameCutter cutter(g_settings.type);
+    g_port.StartReader([window, &cutter](const std::uint8_t* data, DWORD count) {
+        for (const std::string& frame : cutter.Feed(data, count)) {
+            SendMessageA(window, WM_RELAY_FRAME, 0, reinterpret_cast<LPARAM>(&frame));
+        }
+    });
+    std::printf("READY\n");
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    g_port.Close();
+    return 0;
+}

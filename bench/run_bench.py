@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""Relvan's benchmarks under Wine: latency against a baseline relay, idle cost,
+cadence and sustained replies, with the real relvan.exe, hostsim.exe and the
+generator's end of socat pty lines. Writes bench/RESULTS.md (see `--help`)."""
+
+import argparse
+import os
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(HERE)
+for folder in (os.path.join(REPO, "tests", "e2e"), os.path.join(REPO, "tools", "gensim"), os.path.join(HERE, "driver")):
+    sys.path.insert(0, folder)
+
+import report  # noqa: E402
+import scenarios  # noqa: E402
+from rig import Rig  # noqa: E402
+from stats import summary  # noqa: E402
+from wineprefix import shared_prefix  # noqa: E402
+
+
+def parse_args():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--samples", type=int, default=250, help="latency samples per figure and side")
+    parser.add_argument("--window", type=float, default=60.0, help="seconds per idle state and sustained run")
+    parser.add_argument("--lists", type=int, default=30, help="parameter lists for the step cadence")
+    parser.add_argument("--only", default="latency,idle,steps,sustained", help="comma-separated parts to run")
+    parser.add_argument("--micro", help="Google Benchmark output to include")
+    parser.add_argument("--out", default=os.path.join(HERE, "RESULTS.md"))
+    return parser.parse_args()
+
+
+def fresh_rig(prefix):
+    return Rig(prefix, tempfile.mkdtemp(prefix="bench-", dir=prefix.root))
+
+
+def run_part(prefix, measure):
+    rig = fresh_rig(prefix)
+    try:
+        return measure(rig)
+    finally:
+        rig.close()
+
+
+def run_latency(prefix, args, results):
+    for gen_type in (11, 13, 17):
+        print("latency, type %d" % gen_type, flush=True)
+        got = run_part(prefix, lambda rig: scenarios.latency(rig, gen_type, args.samples))
+        for (side, figure), samples in got.items():
+            results.latency[(gen_type, figure, side)] = summary(samples)
+
+
+def run_idle(prefix, args, results):
+    for state in scenarios.STATES:
+        print("idle: %s" % state, flush=True)
+        shares, cadence = run_part(prefix, lambda rig: scenarios.idle_state(rig, state, args.window))
+        results.idle[state] = shares
+        if cadence:
+            results.cadence[state] = summary(cadence)
+
+
+def run_steps(prefix, args, results):
+    print("parameter-list steps", flush=True)
+    gaps = run_part(prefix, lambda rig: scenarios.parameter_steps(rig, args.lists, 100))
+    results.cadence["type 17 parameter-list steps (Interval=100)"] = summary(gaps)
+
+
+def run_sustained(prefix, args, results):
+    for gen_type in (11, 13, 17):
+        print("sustained, type %d" % gen_type, flush=True)
+        results.sustained[gen_type] = run_part(prefix, lambda rig: scenarios.sustained(rig, gen_type, args.window))
+
+
+PARTS = {"latency": run_latency, "idle": run_idle, "steps": run_steps, "sustained": run_sustained}
+
+
+def main():
+    args = parse_args()
+    started = time.time()
+    prefix = shared_prefix()
+    results = report.Results()
+    for part in args.only.split(","):
+        PARTS[part](prefix, args, results)
+    micro = open(args.micro).read() if args.micro and os.path.exists(args.micro) else None
+    text = report.render(results, args, micro, time.time() - started)
+    with open(args.out, "w") as out:
+        out.write(text)
+    print(text)
+    return 0 if results.all_met() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
