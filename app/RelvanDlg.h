@@ -158,6 +158,9 @@ public:
     int m_nDevice = 0;
     std::string m_strLastD0;
     std::string m_strLastC0;
+    // Type 17: the last block ended with a frame's ETX, so the next byte is
+    // that frame's checksum (which may itself be ETX).
+    int m_bType17ChecksumDue = 0;
     // Configured link settings, kept for the log lines.
     int m_nComPort = 2;
 };

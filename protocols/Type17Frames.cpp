@@ -1,7 +1,8 @@
 #include "protocols/Type17Frames.h"
 
 #include "serial/ControlChars.h"
-#include "support/Token.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -43,25 +44,29 @@ bool RewriteErrorReply(std::string& text) {
     return true;
 }
 
-Type17Pieces CollectType17Frames(const std::string& text) {
+Type17Pieces CollectType17Frames(const std::string& text, bool opensWithChecksum) {
     Type17Pieces result;
-    CToken token(text);
-    token.SetDelimiter(std::string(1, ETX));
-    std::string piece;
-    do {
-        const std::size_t remaining = token.GetRemainder().size();
-        piece = token.NextToken();
-        const std::string body = piece.empty() ? std::string() : piece.substr(1);
-        const bool lastWithoutEtx = !piece.empty() && piece.size() == remaining;
-        if (lastWithoutEtx && piece.size() > 1) {
-            result.pending += body;
-        } else if (body.empty()) {
-            break;
-        } else {
-            result.frames.push_back(body);
+    std::size_t start = 0;
+    for (bool first = true;; first = false) {
+        // A later piece opens with the checksum of the frame before, which is
+        // never an end of frame even when its value is ETX.
+        const std::size_t from = first && !opensWithChecksum ? start : start + 1;
+        const std::size_t etx = from < text.size() ? text.find(ETX, from) : std::string::npos;
+        if (etx == std::string::npos) {
+            const std::string rest = text.substr(std::min(start, text.size()));
+            if (rest.size() > 1) {
+                result.pending += rest.substr(1); // the start of a frame still to come
+            }
+            return result;
         }
-    } while (!piece.empty());
-    return result;
+        const std::string piece = text.substr(start, etx - start);
+        if (piece.size() <= 1) {
+            return result; // an empty piece ends the collection
+        }
+        result.frames.push_back(piece.substr(1));
+        start = etx + 1;
+        result.checksumDue = start == text.size();
+    }
 }
 
 std::string StripFraming(std::string piece) {

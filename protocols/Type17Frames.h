@@ -19,13 +19,16 @@ bool RewriteErrorReply(std::string& text);
 struct Type17Pieces {
     std::vector<std::string> frames; // frame pieces in order, still framed
     std::string pending;             // the start of a frame still to come
+    bool checksumDue = false;        // the text ended with a frame's ETX
 };
 
 // Cuts joined text at ETX. Each piece loses its first character: for the first
-// piece the first SYN, for later ones the checksum byte of the frame before.
-// A last piece with no ETX after it is kept as pending; an empty piece ends
-// the collection and whatever follows it is not looked at.
-Type17Pieces CollectType17Frames(const std::string& text);
+// piece the first SYN, for later ones the checksum byte of the frame before,
+// which is taken as a checksum whatever its value (also ETX). A last piece with
+// no ETX after it is kept as pending; an empty piece ends the collection and
+// whatever follows it is not looked at. `opensWithChecksum`: the text before
+// ended with a frame's ETX, so this text's first byte is that frame's checksum.
+Type17Pieces CollectType17Frames(const std::string& text, bool opensWithChecksum = false);
 
 // A frame piece without its leading SYN, then leading STX, then trailing ETX
 // characters.

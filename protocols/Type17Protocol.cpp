@@ -79,12 +79,15 @@ void CRelvanDlg::OnType17Data(const std::string& block) {
     }
     if (text.find(ETX) == std::string::npos) {
         KeepType17Pending(text);
+        m_bType17ChecksumDue = 0; // a checksum that was due has come, and it was no ETX
         return;
     }
     const std::string whole = m_strRxBuf + text;
     WriteDetail(*this, FormatText("S : %s", whole.c_str()));
+    const bool opensWithChecksum = m_bType17ChecksumDue == 1 && m_strRxBuf.empty();
     m_strRxBuf.clear();
-    const Type17Pieces pieces = CollectType17Frames(whole);
+    const Type17Pieces pieces = CollectType17Frames(whole, opensWithChecksum);
+    m_bType17ChecksumDue = pieces.checksumDue ? 1 : 0;
     KeepType17Pending(pieces.pending);
     for (const std::string& piece : pieces.frames) {
         OnType17Frame(StripFraming(piece));

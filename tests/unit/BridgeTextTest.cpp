@@ -124,6 +124,16 @@ TEST(Type17Frames, CollectsPiecesKeepsTheStartOfTheNextAndStopsAtAnEmptyPiece) {
          "A2\x03"
          "d",
          {"\x02"
+          "A1",
+          "\x16\x02"
+          "A2"},
+         ""}, // a checksum equal to ETX is a checksum, not an end of frame
+        {"\x16\x02"
+         "A1\x03"
+         "c\x03\x16\x02"
+         "A2\x03"
+         "d",
+         {"\x02"
           "A1"},
          ""}, // empty piece ends it
         {"\x03", {}, ""},
