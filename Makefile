@@ -13,6 +13,7 @@ JOBS ?= 2
 # The Win32 build the tests run against (the win32 preset builds build/win32).
 WIN32_DIR ?= build/win32
 WIN32_BIN := $(CURDIR)/$(WIN32_DIR)/bin
+FUZZ_DIR ?= build/fuzz
 DEMO_TYPE ?= 11
 E2E_TIMEOUT ?= 900
 # The micro-benchmarks' build: native, Release, no sanitizers.
