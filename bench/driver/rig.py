@@ -100,11 +100,11 @@ class Rig:
         self._cleanups.append(run.stop)
         return run.start(host_title)
 
-    def relay(self, gen_type, com_port, wait_mode, title, host_title):
+    def relay(self, gen_type, com_port, title, host_title):
         folder = self.folder("relay")
         output = open(os.path.join(folder, "wine-output.txt"), "ab")
         process = processes.spawn(
-            ["wine", tools.binary("relay.exe"), str(gen_type), str(com_port), wait_mode, title, host_title],
+            ["wine", tools.binary("relay.exe"), str(gen_type), str(com_port), title, host_title],
             cwd=folder,
             env=self.prefix.env,
             stdout=output,

@@ -38,7 +38,7 @@ def latency(rig, gen_type, samples, gap=0.04):
     hosts = {"product": rig.host(PRODUCT_HOST, "Relvan"), "baseline": rig.host(BASELINE_HOST, "Relay")}
     lines = {"product": product_line, "baseline": baseline_line}
     rig.relvan(ini(gen_type, UseMiniConsole=0), PRODUCT_HOST)
-    rig.relay(gen_type, 6, "commevent", "Relay", BASELINE_HOST)
+    rig.relay(gen_type, 6, "Relay", BASELINE_HOST)
     rig.wait_window("Relvan")
     rig.wait_window("Relay")
     time.sleep(2.0)  # start-up traffic (type 11: start-up bytes and the first ST)
@@ -95,7 +95,7 @@ def idle_state(rig, state, window):
     line = BenchLine(rig.line(5), gen_type if gen_type in BAUD else 11, setup.get("answer"))
     host = rig.host(PRODUCT_HOST, setup.get("target", "Relvan"))
     if "relay" in setup:
-        program = rig.relay(gen_type, 5, setup["relay"], "Relay", PRODUCT_HOST)
+        program = rig.relay(gen_type, 5, "Relay", PRODUCT_HOST)
         rig.wait_window("Relay")
     else:
         program = rig.relvan(setup["ini"], PRODUCT_HOST).process
@@ -172,8 +172,7 @@ STATES = {
         "cadence": _command_intervals,
     },
     "default type, tray icon only": {"type": 0, "ini": ini(0)},
-    "baseline relay, WaitCommEvent pending": {"type": 11, "relay": "commevent", "target": "Relay"},
-    "baseline relay, ReadFile pending": {"type": 11, "relay": "read", "target": "Relay"},
+    "baseline relay, WaitCommEvent pending": {"type": 11, "relay": True, "target": "Relay"},
 }
 
 

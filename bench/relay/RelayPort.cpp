@@ -4,8 +4,6 @@ namespace relay {
 namespace {
 
 constexpr DWORD kQueueSize = 4096;
-// Read mode: a read with nothing to read ends after this long and is issued again.
-constexpr DWORD kReadTimeoutMs = 10000;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
 void Reset(OVERLAPPED& overlapped) {
@@ -15,13 +13,10 @@ void Reset(OVERLAPPED& overlapped) {
     ResetEvent(event);
 }
 
-COMMTIMEOUTS TimeoutsFor(WaitMode mode) {
+// A read returns at once with what the input queue holds.
+COMMTIMEOUTS ReadAtOnce() {
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
-    if (mode == WaitMode::Read) {
-        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-        timeouts.ReadTotalTimeoutConstant = kReadTimeoutMs;
-    }
     return timeouts;
 }
 
@@ -36,8 +31,7 @@ RelayPort::~RelayPort() {
     }
 }
 
-bool RelayPort::Open(const std::string& device, const std::string& mode, WaitMode waitMode) {
-    m_mode = waitMode;
+bool RelayPort::Open(const std::string& device, const std::string& mode) {
     for (HANDLE* event : {&m_stop, &m_waitOv.hEvent, &m_readOv.hEvent, &m_writeOv.hEvent}) {
         *event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     }
@@ -48,7 +42,7 @@ bool RelayPort::Open(const std::string& device, const std::string& mode, WaitMod
     }
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    COMMTIMEOUTS timeouts = TimeoutsFor(waitMode);
+    COMMTIMEOUTS timeouts = ReadAtOnce();
     const bool configured = SetupComm(m_port, kQueueSize, kQueueSize) &&
                             GetCommState(m_port, &dcb) && BuildCommDCBA(mode.c_str(), &dcb) &&
                             SetCommState(m_port, &dcb) && SetCommTimeouts(m_port, &timeouts) &&
@@ -97,13 +91,6 @@ DWORD WINAPI RelayPort::ReaderThread(LPVOID self) {
 
 void RelayPort::ReadLoop() {
     while (m_running) {
-        if (m_mode == WaitMode::Read) {
-            const DWORD count = ReadWhenAny();
-            if (count > 0) {
-                m_receiver(m_buffer, count);
-            }
-            continue;
-        }
         if (!WaitForCharacters()) {
             continue;
         }
@@ -132,14 +119,6 @@ DWORD RelayPort::ReadQueued() {
     Reset(m_readOv);
     DWORD count = 0;
     const BOOL started = ReadFile(m_port, m_buffer, wanted, &count, &m_readOv);
-    return Finish(m_readOv, started, count);
-}
-
-// Sleeps in the read itself until at least one byte is there (or the read times out).
-DWORD RelayPort::ReadWhenAny() {
-    Reset(m_readOv);
-    DWORD count = 0;
-    const BOOL started = ReadFile(m_port, m_buffer, sizeof m_buffer, &count, &m_readOv);
     return Finish(m_readOv, started, count);
 }
 

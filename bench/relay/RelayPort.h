@@ -1,14 +1,9 @@
 #pragma once
 // The relay's one COM port: opened overlapped with the line settings of the generator
 // type, written synchronously from the window's thread, and read by a thread of its
-// own that hands each block of received bytes to a callback.
-//
-// Two ways of sleeping until bytes arrive (the reader's "wait mode"):
-//   CommEvent: an overlapped WaitCommEvent for received characters, then a read of
-//              what the input queue holds (what the program's ports do);
-//   Read:      an overlapped ReadFile that returns as soon as one byte is there
-//              (ReadIntervalTimeout and ReadTotalTimeoutMultiplier MAXDWORD, a
-//              ReadTotalTimeoutConstant), and is simply issued again when it times out.
+// own that hands each block of received bytes to a callback. The reader sleeps the
+// way the program's ports do: an overlapped WaitCommEvent for received characters,
+// then a read of what the input queue holds.
 #include <windows.h>
 
 #include <cstdint>
@@ -17,15 +12,13 @@
 
 namespace relay {
 
-enum class WaitMode { CommEvent, Read };
-
 class RelayPort {
 public:
     using Receiver = std::function<void(const std::uint8_t* data, DWORD count)>;
 
     ~RelayPort();
     // "baud=... parity=N data=8 stop=1" style mode string; false when the port fails.
-    bool Open(const std::string& device, const std::string& mode, WaitMode waitMode);
+    bool Open(const std::string& device, const std::string& mode);
     bool StartReader(Receiver receiver);
     bool Write(const std::uint8_t* data, DWORD count);
     void Close();
@@ -35,7 +28,6 @@ private:
     void ReadLoop();
     bool WaitForCharacters();
     DWORD ReadQueued();
-    DWORD ReadWhenAny();
     DWORD Finish(OVERLAPPED& overlapped, BOOL started, DWORD count);
 
     HANDLE m_port = INVALID_HANDLE_VALUE;
@@ -44,7 +36,6 @@ private:
     OVERLAPPED m_waitOv{};
     OVERLAPPED m_readOv{};
     OVERLAPPED m_writeOv{};
-    WaitMode m_mode = WaitMode::CommEvent;
     Receiver m_receiver;
     std::uint8_t m_buffer[4096] = {};
     volatile LONG m_running = 0;

@@ -4,7 +4,7 @@
 // WM_COPYDATA 742065 record (index 0, the frame's text). It shows what Wine and the
 // serial line cost by themselves.
 //
-//   relay.exe <type 11|13|17> <COM port number> <read|commevent> <own title> <host title>
+//   relay.exe <type 11|13|17> <COM port number> <own title> <host title>
 #include "bench/relay/RelayFrames.h"
 #include "bench/relay/RelayPort.h"
 
@@ -26,7 +26,6 @@ constexpr char kClassName[] = "RelvanBenchRelay";
 struct Settings {
     int type = 0;
     unsigned port = 0;
-    relay::WaitMode waitMode = relay::WaitMode::CommEvent;
     std::string title;
     std::string hostTitle;
 };
@@ -99,31 +98,26 @@ HWND CreateRelayWindow() {
 }
 
 bool ParseArguments(int argc, char** argv, Settings& settings) {
-    if (argc != 6) {
+    if (argc != 5) {
         return false;
     }
     settings.type = std::atoi(argv[1]);
     settings.port = static_cast<unsigned>(std::atoi(argv[2]));
-    const std::string waitMode = argv[3];
-    settings.waitMode = waitMode == "read" ? relay::WaitMode::Read : relay::WaitMode::CommEvent;
-    settings.title = argv[4];
-    settings.hostTitle = argv[5];
-    return (settings.type == 11 || settings.type == 13 || settings.type == 17) &&
-           settings.port > 0 && (waitMode == "read" || waitMode == "commevent");
+    settings.title = argv[3];
+    settings.hostTitle = argv[4];
+    return (settings.type == 11 || settings.type == 13 || settings.type == 17) && settings.port > 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (!ParseArguments(argc, argv, g_settings)) {
-        std::fputs("usage: relay <11|13|17> <COM port> <read|commevent> <own title> "
-                   "<host title>\n",
-                   stderr);
+        std::fputs("usage: relay <11|13|17> <COM port> <own title> <host title>\n", stderr);
         return 2;
     }
     HWND window = CreateRelayWindow();
     const std::string device = "\\\\.\\COM" + std::to_string(g_settings.port);
-    if (window == nullptr || !g_port.Open(device, ModeFor(g_settings.type), g_settings.waitMode)) {
+    if (window == nullptr || !g_port.Open(device, ModeFor(g_settings.type))) {
         std::fprintf(stderr, "relay: cannot open %s (error %lu)\n", device.c_str(), GetLastError());
         return 1;
     }
