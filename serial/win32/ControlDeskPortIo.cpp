@@ -5,14 +5,14 @@
 // I/O while it runs. The watch thread sleeps in WaitForMultipleObjects on
 //   [0] shutdown      set by Close: the thread ends;
 //   [1] comm wait     the event of an overlapped WaitCommEvent: it drains the
-//                     input one byte at a time, sending WM_PORT_CHAR for each
-//                     byte with SendMessage, so the GUI thread's parser gets
-//                     the bytes in order, one at a time;
+//                     input (one read for what the queue holds), sending
+//                     WM_PORT_CHAR for each byte with SendMessage, so the GUI
+//                     thread's parser gets the bytes in order, one at a time;
 //   [2] write request set by the Queue* operations: it takes the frame out of
 //                     the write slot, purges the port and writes the frame.
 // The comm-event wait and the reads and writes have separate OVERLAPPEDs, so a
 // write can go out while a wait is pending. Who may touch what:
-//   - port, the OVERLAPPEDs, commEvents, waitPending, health: the GUI thread
+//   - port, the OVERLAPPEDs, readBuffer, commEvents, waitPending, health: the GUI thread
 //     while no watch thread runs (Open; Close after the thread has ended),
 //     otherwise only the watch thread. No lock is needed for the handle.
 //   - owner, portNumber, eventsMask: written by Open while no watch thread
@@ -32,6 +32,7 @@
 #include "platform/Messages.h"
 #include "serial/WatchHealth.h"
 #include "serial/WriteSlot.h"
+#include "serial/win32/PortEvents.h"
 #include "serial/win32/ThreadJoin.h"
 
 #include <atomic>
@@ -68,14 +69,10 @@ std::string SystemText(DWORD code) {
     return std::string(text, length);
 }
 
-HANDLE NewEvent() {
-    return CreateEventA(nullptr, TRUE, FALSE, nullptr);
-}
-
 } // namespace
 
 struct CControlDeskPort::Io {
-    enum class ReadResult { Byte, Nothing, Failed };
+    enum class ReadResult { Bytes, Nothing, Failed };
 
     CDialog* owner = nullptr;
     unsigned portNumber = 0;
@@ -86,6 +83,7 @@ struct CControlDeskPort::Io {
     DWORD commEvents = 0; // written by the system when the wait ends
     bool waitPending = false;
     OVERLAPPED ioOv{};
+    std::uint8_t readBuffer[256] = {};
     WatchHealth health;
 
     HANDLE shutdownEvent = nullptr;
@@ -108,7 +106,7 @@ struct CControlDeskPort::Io {
     void OnCommEvent();
     bool DrainInput();
     DWORD QueuedInput();
-    ReadResult ReadByte(std::uint8_t& byte);
+    ReadResult ReadQueued(DWORD queued, DWORD& count);
     void WriteQueued();
     void EndCommWait();
     void Failed(const char* operation, DWORD error, bool reportable);
@@ -127,25 +125,11 @@ DWORD WINAPI WatchThread(LPVOID parameter) {
 } // namespace
 
 bool CControlDeskPort::Io::CreateEvents() {
-    for (HANDLE* event : {&shutdownEvent, &commEvent, &writeRequestEvent, &ioEvent}) {
-        if (*event == nullptr) {
-            *event = NewEvent();
-        }
-        if (*event == nullptr) {
-            return false;
-        }
-        ResetEvent(*event);
-    }
-    return true;
+    return CreateOrResetEvents({&shutdownEvent, &commEvent, &writeRequestEvent, &ioEvent});
 }
 
 void CControlDeskPort::Io::CloseEvents() {
-    for (HANDLE* event : {&shutdownEvent, &commEvent, &writeRequestEvent, &ioEvent}) {
-        if (*event != nullptr) {
-            CloseHandle(*event);
-            *event = nullptr;
-        }
-    }
+    ::CloseEvents({&shutdownEvent, &commEvent, &writeRequestEvent, &ioEvent});
 }
 
 // The configuration chain: the first step that fails shows its error box and
@@ -279,23 +263,25 @@ void CControlDeskPort::Io::OnCommEvent() {
     }
 }
 
-// Reads and delivers one byte at a time while the input queue holds any.
-// True when at least one byte was delivered.
+// Reads what the input queue holds and delivers it one byte per message, until
+// the queue is empty. True when at least one byte was delivered.
 bool CControlDeskPort::Io::DrainInput() {
     bool delivered = false;
     for (DWORD queued = QueuedInput(); alive && queued > 0; queued = QueuedInput()) {
-        std::uint8_t byte = 0;
-        switch (ReadByte(byte)) {
-        case ReadResult::Byte:
+        DWORD count = 0;
+        switch (ReadQueued(queued, count)) {
+        case ReadResult::Bytes:
             health.Progress();
             delivered = true;
-            SendToOwner(WM_PORT_CHAR, byte);
-            PumpOwnMessages();
+            for (DWORD i = 0; i < count && alive; ++i) {
+                SendToOwner(WM_PORT_CHAR, readBuffer[i]);
+                PumpOwnMessages();
+            }
             break;
         case ReadResult::Nothing:
             return delivered;
         case ReadResult::Failed:
-            // Reported; the byte is read again unless the thread gives up.
+            // Reported; the bytes are read again unless the thread gives up.
             break;
         }
     }
@@ -312,10 +298,13 @@ DWORD CControlDeskPort::Io::QueuedInput() {
     return status.cbInQue;
 }
 
-CControlDeskPort::Io::ReadResult CControlDeskPort::Io::ReadByte(std::uint8_t& byte) {
+// Reads what the input queue holds (`queued` bytes, at most a buffer full) in
+// one go: the bytes are there, so the read ends at once.
+CControlDeskPort::Io::ReadResult CControlDeskPort::Io::ReadQueued(DWORD queued, DWORD& count) {
     ResetOverlapped(ioOv, ioEvent);
-    DWORD count = 0;
-    if (!ReadFile(port, &byte, 1, &count, &ioOv)) {
+    count = 0;
+    const DWORD wanted = queued < sizeof readBuffer ? queued : sizeof readBuffer;
+    if (!ReadFile(port, readBuffer, wanted, &count, &ioOv)) {
         const DWORD error = GetLastError();
         if (error != ERROR_IO_PENDING) {
             Failed("ReadFile()", error, true);
@@ -326,7 +315,7 @@ CControlDeskPort::Io::ReadResult CControlDeskPort::Io::ReadByte(std::uint8_t& by
             return ReadResult::Failed;
         }
     }
-    return count == 1 ? ReadResult::Byte : ReadResult::Nothing;
+    return count > 0 ? ReadResult::Bytes : ReadResult::Nothing;
 }
 
 void CControlDeskPort::Io::WriteQueued() {

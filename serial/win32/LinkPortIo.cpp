@@ -28,6 +28,7 @@
 #include "platform/Dialog.h"
 #include "platform/Messages.h"
 #include "serial/WatchHealth.h"
+#include "serial/win32/PortEvents.h"
 #include "serial/win32/ThreadJoin.h"
 
 #include <algorithm>
@@ -40,10 +41,6 @@ constexpr DWORD kEndWaitMs = 1000;
 constexpr DWORD kQueueSize = 4096;
 constexpr DWORD kBaudTimesMsPerByte = 230400;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
-
-HANDLE NewEvent() {
-    return CreateEventA(nullptr, TRUE, FALSE, nullptr);
-}
 
 void ClearPortErrors(HANDLE port) {
     DWORD errors = 0;
@@ -100,25 +97,11 @@ DWORD WINAPI ThreadWatchComm(LPVOID parameter) {
 } // namespace
 
 bool CLinkPort::Io::CreateEvents() {
-    for (HANDLE* event : {&stopEvent, &waitEvent, &readEvent, &writeEvent}) {
-        if (*event == nullptr) {
-            *event = NewEvent();
-        }
-        if (*event == nullptr) {
-            return false;
-        }
-        ResetEvent(*event);
-    }
-    return true;
+    return CreateOrResetEvents({&stopEvent, &waitEvent, &readEvent, &writeEvent});
 }
 
 void CLinkPort::Io::CloseEvents() {
-    for (HANDLE* event : {&stopEvent, &waitEvent, &readEvent, &writeEvent}) {
-        if (*event != nullptr) {
-            CloseHandle(*event);
-            *event = nullptr;
-        }
-    }
+    ::CloseEvents({&stopEvent, &waitEvent, &readEvent, &writeEvent});
 }
 
 // Received characters only, 4096-byte queues, reads that return at once with
