@@ -3,25 +3,13 @@
 #include "support/Profile.h"
 
 #include "support/IniReader.h"
+#include "tests/unit/FileText.h"
 #include "tests/unit/ProfileCases.h"
 #include "tests/unit/SupportTempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace {
-
-void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ostringstream out;
-    out << std::ifstream(path, std::ios::binary).rdbuf();
-    return out.str();
-}
 
 class ProfileCaseTest : public testing::TestWithParam<IniCase> {};
 
