@@ -40,7 +40,6 @@
 namespace {
 
 constexpr DWORD kStopTimeoutMs = 5000;
-constexpr DWORD kEndWaitMs = 1000;
 constexpr DWORD kPortTimeoutMs = 1000;
 constexpr DWORD kWatchExitCode = 100;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
@@ -345,15 +344,7 @@ void CControlDeskPort::Io::WriteQueued() {
 // A wait still pending when the thread ends is ended here, so the system no
 // longer writes into waitOv and commEvents.
 void CControlDeskPort::Io::EndCommWait() {
-    if (!waitPending) {
-        return;
-    }
-    SetCommMask(port, 0);
-    if (WaitForSingleObject(commEvent, kEndWaitMs) != WAIT_OBJECT_0) {
-        CancelIo(port);
-        WaitForSingleObject(commEvent, kEndWaitMs);
-    }
-    waitPending = false;
+    ::EndCommWait(port, commEvent, waitPending);
 }
 
 void CControlDeskPort::Io::Failed(const char* operation, DWORD error, bool reportable) {

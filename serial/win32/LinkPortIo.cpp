@@ -245,15 +245,7 @@ bool CLinkPort::Io::AwaitRead(DWORD& count) {
 // A wait still pending when the thread ends is ended here, so the system no
 // longer writes into waitOv and commEvents.
 void CLinkPort::Io::EndCommWait() {
-    if (!waitPending) {
-        return;
-    }
-    SetCommMask(port, 0);
-    if (WaitForSingleObject(waitEvent, kEndWaitMs) != WAIT_OBJECT_0) {
-        CancelIo(port);
-        WaitForSingleObject(waitEvent, kEndWaitMs);
-    }
-    waitPending = false;
+    ::EndCommWait(port, waitEvent, waitPending);
 }
 
 // Failures are not reported to the user; a device that is gone ends the loop.

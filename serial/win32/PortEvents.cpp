@@ -13,6 +13,19 @@ bool CreateOrResetEvents(std::initializer_list<HANDLE*> events) {
     return true;
 }
 
+void EndCommWait(HANDLE port, HANDLE waitEvent, bool& waitPending) {
+    constexpr DWORD kEndWaitMs = 1000;
+    if (!waitPending) {
+        return;
+    }
+    SetCommMask(port, 0);
+    if (WaitForSingleObject(waitEvent, kEndWaitMs) != WAIT_OBJECT_0) {
+        CancelIo(port);
+        WaitForSingleObject(waitEvent, kEndWaitMs);
+    }
+    waitPending = false;
+}
+
 void CloseEvents(std::initializer_list<HANDLE*> events) {
     for (HANDLE* event : events) {
         if (*event != nullptr) {
