@@ -10,9 +10,14 @@
 #   make format   clang-format all C and C++ sources
 
 JOBS ?= 2
-# The Win32 build the tests run against (the win32 preset builds build/win32).
-WIN32_DIR ?= build/win32
-WIN32_BIN := $(CURDIR)/$(WIN32_DIR)/bin
+# The product is build/win32. The Wine tests, the demo and the benchmarks run the
+# build this machine can run (tools/setup/wine-arch.sh): build/win32 where 32-bit
+# code runs, otherwise build/win64, the same sources for 64-bit Windows. Evaluated
+# when used, after `deps` has installed Wine.
+WINE_ARCH = $(shell tools/setup/wine-arch.sh)
+WINE_DIR = build/$(WINE_ARCH)
+WINE_ENV = RELVAN_WINE_ARCH=$(WINE_ARCH) RELVAN_WINE_BIN=$(CURDIR)/$(WINE_DIR)/bin \
+	$(if $(filter win64,$(WINE_ARCH)),PATH="$(CURDIR)/tools/setup/wine64:$$PATH")
 FUZZ_DIR ?= build/fuzz
 DEMO_TYPE ?= 11
 E2E_TIMEOUT ?= 900
@@ -20,13 +25,13 @@ E2E_TIMEOUT ?= 900
 BENCH_DIR ?= build/bench
 BENCH_ARGS ?=
 
-.PHONY: deps build build-native build-win32 build-fuzz test test-native test-wine-unit test-e2e \
+.PHONY: deps build build-native build-win32 build-win64 build-wine build-fuzz test test-native test-wine-unit test-e2e \
 	test-fuzz-smoke fuzz demo format bench build-bench
 
 deps:
 	@tools/setup/install-deps.sh
 
-build: deps build-native build-win32 build-fuzz
+build: deps build-native build-win32 build-fuzz build-wine
 
 build-native:
 	@test -f build/native/build.ninja || cmake --preset native
@@ -35,6 +40,14 @@ build-native:
 build-win32:
 	@test -f build/win32/build.ninja || cmake --preset win32
 	cmake --build --preset win32 -j $(JOBS)
+
+build-win64:
+	@test -f build/win64/build.ninja || cmake --preset win64
+	cmake --build --preset win64 -j $(JOBS)
+
+# The build the Wine runs use, when it is not the product's own.
+build-wine:
+	@if [ "$(WINE_ARCH)" != win32 ]; then $(MAKE) --no-print-directory build-$(WINE_ARCH); fi
 
 build-fuzz:
 	@test -f $(FUZZ_DIR)/build.ninja || cmake --preset fuzz
@@ -60,10 +73,10 @@ fuzz: deps build-fuzz
 	tests/fuzz/run-fuzz.sh $(FUZZ_DIR)
 
 test-wine-unit:
-	tests/unit/run-wine-unit-tests.sh $(WIN32_DIR)
+	$(WINE_ENV) tests/unit/run-wine-unit-tests.sh $(WINE_DIR)
 
 test-e2e:
-	RELVAN_WIN32_BIN=$(WIN32_BIN) timeout --signal=TERM $(E2E_TIMEOUT) \
+	$(WINE_ENV) timeout --signal=TERM $(E2E_TIMEOUT) \
 		python3 -m unittest discover -s tests/e2e -v
 
 build-bench:
@@ -71,13 +84,13 @@ build-bench:
 		-DCMAKE_BUILD_TYPE=Release -DRELVAN_SANITIZE=OFF -DRELVAN_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS) --target relvan_micro
 
-bench: deps build-win32 build-bench
+bench: deps build-win32 build-wine build-bench
 	$(BENCH_DIR)/bench/micro/relvan_micro --benchmark_out=$(BENCH_DIR)/micro.txt \
 		--benchmark_out_format=console
-	RELVAN_WIN32_BIN=$(WIN32_BIN) python3 bench/run_bench.py --micro $(BENCH_DIR)/micro.txt $(BENCH_ARGS)
+	$(WINE_ENV) python3 bench/run_bench.py --micro $(BENCH_DIR)/micro.txt $(BENCH_ARGS)
 
-demo: deps build-win32
-	RELVAN_WIN32_BIN=$(WIN32_BIN) python3 tools/demo/demo.py --type $(DEMO_TYPE)
+demo: deps build-win32 build-wine
+	$(WINE_ENV) python3 tools/demo/demo.py --type $(DEMO_TYPE)
 
 format:
 	git ls-files -co --exclude-standard '*.c' '*.cpp' '*.h' | xargs clang-format -i

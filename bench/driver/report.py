@@ -5,6 +5,8 @@ import subprocess
 import sys
 import time
 
+from wineprefix import WINE_ARCH
+
 LATENCY_TARGET_MS = 1.0  # p99 above the baseline's p99
 IDLE_TARGET = 0.005  # share of one core
 CADENCE_TARGET_MS = 5.0  # median error
@@ -37,6 +39,12 @@ class Results:
         return "met" if met else "**not met**"
 
 
+ARCH_NOTE = {
+    "win32": "the product, build/win32",
+    "win64": "this machine runs no 32-bit code: the same sources built for 64-bit Windows, build/win64",
+}
+
+
 def _fmt(value, digits=3):
     return "-" if value is None else ("%.*f" % (digits, value))
 
@@ -59,6 +67,7 @@ def _machine():
         "- date: %s" % time.strftime("%Y-%m-%d %H:%M:%S %Z"),
         "- machine: %s CPUs (`nproc`), %s; %s %s" % (_command(["nproc"]), model, platform.system(), platform.release()),
         "- %s; Python %s" % (_command(["wine", "--version"]), platform.python_version()),
+        "- Wine prefix and build: %s (%s)" % (WINE_ARCH, ARCH_NOTE[WINE_ARCH]),
         "- shared with other engineers' jobs: the figures are noisy, which is why every"
         " latency is measured against the baseline relay in the same run, sample by sample interleaved",
     ]
@@ -174,7 +183,7 @@ def render(results, args, micro, seconds):
             "",
             "```",
             "make bench",
-            "  = make deps build-win32; the micro-benchmarks built Release in build/bench;",
+            "  = make deps build-win32 build-wine; the micro-benchmarks built Release in build/bench;",
             "    build/bench/bench/micro/relvan_micro --benchmark_out=build/bench/micro.txt --benchmark_out_format=console",
             "    " + " ".join(["python3"] + sys.argv),
             "```",

@@ -1,17 +1,17 @@
-"""The Win32 test tools (wintest.exe, hostsim.exe) and the program under test."""
+"""The Windows test tools (wintest.exe, hostsim.exe) and the program under test."""
 
 import os
 import subprocess
 
-from wineprefix import REPO
+from wineprefix import REPO, WINE_ARCH
 
-BIN_DIR = os.environ.get("RELVAN_WIN32_BIN", os.path.join(REPO, "build", "win32", "bin"))
+BIN_DIR = os.environ.get("RELVAN_WINE_BIN", os.path.join(REPO, "build", WINE_ARCH, "bin"))
 
 
 def binary(name):
     path = os.path.join(BIN_DIR, name)
     if not os.path.isfile(path):
-        raise FileNotFoundError("%s is not built (looked in %s; set RELVAN_WIN32_BIN)" % (name, BIN_DIR))
+        raise FileNotFoundError("%s is not built (looked in %s; set RELVAN_WINE_BIN)" % (name, BIN_DIR))
     return path
 
 

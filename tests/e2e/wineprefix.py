@@ -1,4 +1,5 @@
-"""One throwaway, headless Wine prefix per test run, with the pty shim preloaded."""
+"""One throwaway, headless Wine prefix per test run, with the pty shim preloaded, of
+the architecture this machine can run."""
 
 import os
 import shutil
@@ -10,6 +11,24 @@ import processes
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SHIM_BUILD = os.path.join(REPO, "tools", "tiocmshim", "build.sh")
+SETUP = os.path.join(REPO, "tools", "setup")
+
+
+def wine_arch():
+    """win32 where this machine runs 32-bit code, else win64 (tools/setup/wine-arch.sh)."""
+    result = subprocess.run([os.path.join(SETUP, "wine-arch.sh")], stdout=subprocess.PIPE, check=True)
+    return result.stdout.decode().strip()
+
+
+WINE_ARCH = wine_arch()
+
+
+def wine_path():
+    """PATH with the 64-bit `wine` first when the prefixes are 64-bit."""
+    path = os.environ.get("PATH", "")
+    if WINE_ARCH != "win64":
+        return path
+    return os.pathsep.join([os.path.join(SETUP, "wine64"), path])
 
 
 class WinePrefix:
@@ -20,7 +39,8 @@ class WinePrefix:
         self.env = dict(os.environ)
         self.env.update(
             WINEPREFIX=self.path,
-            WINEARCH="win32",
+            WINEARCH=WINE_ARCH,
+            PATH=wine_path(),
             WINEDEBUG="-all",
             WINEDLLOVERRIDES="mscoree,mshtml=",
             LD_PRELOAD=os.path.join(self.shim_dir, "$LIB", "libtiocmshim.so"),
@@ -31,14 +51,14 @@ class WinePrefix:
     def create(self):
         processes.on_exit(self.destroy)
         subprocess.run([SHIM_BUILD, self.shim_dir], check=True, timeout=120)
-        self._run(["wineboot", "--init"], timeout=180)
+        self._run(["wine", "wineboot", "--init"], timeout=180)
         self._run(["wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f"])
         self._run(["wineserver", "-w"], timeout=120)
         # A persistent server keeps every later start fast. `wineserver -p` returns once
         # the server listens; its id is looked up so destroy() can make sure it ended.
         self._run(["wineserver", "-p"])
         self._server_pid = self._find_server_pid()
-        self._run(["wineboot"], timeout=120)
+        self._run(["wine", "wineboot"], timeout=120)
         return self
 
     def _find_server_pid(self):

@@ -1,18 +1,25 @@
 #!/bin/bash
-# Runs the Win32 unit tests (ctest label wine-unit) under Wine, in a
-# throwaway 32-bit prefix with a headless display driver.
+# Runs the Windows unit tests (ctest label wine-unit) under Wine, in a
+# throwaway prefix with a headless display driver, of the architecture this
+# machine can run (tools/setup/wine-arch.sh).
 #
 # Usage: tests/unit/run-wine-unit-tests.sh [BUILD_DIR] [CTEST_ARGS...]
-#   BUILD_DIR defaults to build/win32 (configured with the win32 preset and
-#   built). Further arguments go to ctest, e.g. -j2 or -R Profile.
+#   BUILD_DIR defaults to build/win32 or build/win64, whichever that is
+#   (configured with the preset of that name and built). Further arguments go
+#   to ctest, e.g. -j2 or -R Profile.
 set -euo pipefail
 
-build_dir=${1:-build/win32}
+here=$(cd "$(dirname "$0")" && pwd)
+arch=$("$here/../../tools/setup/wine-arch.sh")
+build_dir=${1:-build/$arch}
 shift || true
+if [ "$arch" = win64 ]; then
+    PATH="$here/../../tools/setup/wine64:$PATH"
+fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/relvan-wine.XXXXXX")
 export WINEPREFIX="$work/prefix"
-export WINEARCH=win32
+export WINEARCH=$arch
 export WINEDEBUG=-all
 
 cleanup() {
