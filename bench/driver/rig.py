@@ -65,6 +65,10 @@ class BenchHost:
         with self.lock:
             return [line for line in self.lines if line.direction == direction]
 
+    def count(self, direction):
+        with self.lock:
+            return sum(1 for line in self.lines if line.direction == direction)
+
     def clear(self):
         with self.lock:
             self.lines.clear()

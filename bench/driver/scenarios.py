@@ -221,10 +221,26 @@ def sustained(rig, gen_type, seconds):
             written_bytes += len(data)
             expected.append(host_text)
         elapsed = time.monotonic() - started
-        time.sleep(5.0)
+        _wait_until_quiet(host, len(expected))
         return _check_sustained(gen_type, expected, host.taken("RECV"), written_bytes / elapsed / rate)
     finally:
         line.close()
+
+
+def _wait_until_quiet(host, expected, quiet=3.0, limit=60.0):
+    """Waits until the host has every reply, or has got nothing new for `quiet`
+    seconds: replies still queued in the pty when the stream ends are counted too."""
+    deadline = time.monotonic() + limit
+    count, changed = -1, time.monotonic()
+    while time.monotonic() < deadline:
+        now = host.count("RECV")
+        if now >= expected:
+            return
+        if now != count:
+            count, changed = now, time.monotonic()
+        elif time.monotonic() - changed >= quiet:
+            return
+        time.sleep(0.2)
 
 
 def _sustained_reply(gen_type, n):
