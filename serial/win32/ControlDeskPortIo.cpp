@@ -4,17 +4,29 @@
 // Queue* operations, Close) and the watch thread (Io::Run), which does all the
 // I/O while it runs. The watch thread sleeps in WaitForMultipleObjects on
 //   [0] shutdown      set by Close: the thread ends;
-//   [1] comm wait     the event of an overlapped WaitCommEvent: it drains the
-//                     input (one read for what the queue holds), sending
-//                     WM_PORT_CHAR for each byte with SendMessage, so the GUI
+//   [1] first byte    the event of a pending overlapped one-byte read, which
+//                     ends when a byte arrives (reads have no time limit):
+//                     the thread sends WM_PORT_CHAR for that byte, then drains
+//                     the input (one read for what the queue holds) with one
+//                     WM_PORT_CHAR per byte, all with SendMessage, so the GUI
 //                     thread's parser gets the bytes in order, one at a time;
 //   [2] write request set by the Queue* operations: it takes the frame out of
-//                     the write slot, purges the port and writes the frame.
-// The comm-event wait and the reads and writes have separate OVERLAPPEDs, so a
-// write can go out while a wait is pending. Who may touch what:
-//   - port, the OVERLAPPEDs, readBuffer, commEvents, waitPending, health: the GUI thread
-//     while no watch thread runs (Open; Close after the thread has ended),
-//     otherwise only the watch thread. No lock is needed for the handle.
+//                     the write slot, purges the port and writes the frame;
+//   [3] comm wait     the event of an overlapped WaitCommEvent, armed only when
+//                     the events mask holds more than received characters: it
+//                     tells the owner of the other events.
+// Received characters are waited for with a read, not with WaitCommEvent:
+// a read sleeps in the driver until data comes, where some serial stacks
+// (Wine's among them) poll the line every millisecond while a comm-event wait
+// is pending. A byte that arrives between the drain and the next read is taken
+// by that read, so none is left waiting in the queue.
+// The pending read, the comm-event wait and the drain reads and writes have
+// separate OVERLAPPEDs, so a write can go out while the others are pending.
+// Who may touch what:
+//   - port, the OVERLAPPEDs, firstByte, readBuffer, commEvents, readPending,
+//     waitPending, health: the GUI thread while no watch thread runs (Open;
+//     Close after the thread has ended), otherwise only the watch thread. No
+//     lock is needed for the handle.
 //   - owner, portNumber, eventsMask: written by Open while no watch thread
 //     runs, then only read.
 //   - the events: created once by Open; the GUI thread sets shutdown and write
@@ -78,6 +90,9 @@ struct CControlDeskPort::Io {
     DWORD eventsMask = 0;
 
     HANDLE port = nullptr;
+    OVERLAPPED firstOv{};
+    std::uint8_t firstByte = 0;
+    bool readPending = false;
     OVERLAPPED waitOv{};
     DWORD commEvents = 0; // written by the system when the wait ends
     bool waitPending = false;
@@ -86,6 +101,7 @@ struct CControlDeskPort::Io {
     WatchHealth health;
 
     HANDLE shutdownEvent = nullptr;
+    HANDLE firstEvent = nullptr;
     HANDLE commEvent = nullptr;
     HANDLE writeRequestEvent = nullptr;
     HANDLE ioEvent = nullptr;
@@ -100,14 +116,19 @@ struct CControlDeskPort::Io {
     void ReportError(const char* operation);
 
     void Run();
+    bool WatchesOtherEvents() const;
+    bool ArmFirstByteRead();
     bool ArmCommWait();
     void PauseBeforeWaiting();
+    void OnFirstByte();
     void OnCommEvent();
-    bool DrainInput();
+    void Deliver(const std::uint8_t* bytes, DWORD count);
+    void DrainInput();
     DWORD QueuedInput();
     ReadResult ReadQueued(DWORD queued, DWORD& count);
     void WriteQueued();
     void EndCommWait();
+    void EndFirstByteRead();
     void Failed(const char* operation, DWORD error, bool reportable);
     void SendToOwner(UINT message, WPARAM wParam);
     void PostToOwner(UINT message, WPARAM wParam);
@@ -124,18 +145,22 @@ DWORD WINAPI WatchThread(LPVOID parameter) {
 } // namespace
 
 bool CControlDeskPort::Io::CreateEvents() {
-    return CreateOrResetEvents({&shutdownEvent, &commEvent, &writeRequestEvent, &ioEvent});
+    return CreateOrResetEvents(
+        {&shutdownEvent, &firstEvent, &commEvent, &writeRequestEvent, &ioEvent});
 }
 
 void CControlDeskPort::Io::CloseEvents() {
-    ::CloseEvents({&shutdownEvent, &commEvent, &writeRequestEvent, &ioEvent});
+    ::CloseEvents({&shutdownEvent, &firstEvent, &commEvent, &writeRequestEvent, &ioEvent});
 }
 
 // The configuration chain: the first step that fails shows its error box and
 // skips the rest; the port stays open either way.
 void CControlDeskPort::Io::Configure(const std::string& mode) {
-    COMMTIMEOUTS timeouts = {kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs, kPortTimeoutMs,
-                             kPortTimeoutMs};
+    // Writes are bounded; reads are not: the one-byte read that waits for the
+    // next byte must not end without it (a read that ran out of time just as
+    // its byte came could lose the byte on some serial stacks), and the drain
+    // reads ask only for what the queue holds, so they end at once.
+    COMMTIMEOUTS timeouts = {0, 0, 0, kPortTimeoutMs, kPortTimeoutMs};
     if (!SetCommTimeouts(port, &timeouts)) {
         return ReportError("SetCommTimeouts()");
     }
@@ -170,18 +195,22 @@ void CControlDeskPort::Io::Run() {
                 break;
             }
         }
-        const bool armed = ArmCommWait();
-        const HANDLE waitList[] = {shutdownEvent, commEvent, writeRequestEvent};
-        switch (WaitForMultipleObjects(3, waitList, FALSE,
+        const bool otherEvents = WatchesOtherEvents();
+        const bool armed = ArmFirstByteRead() && (!otherEvents || ArmCommWait());
+        const HANDLE waitList[] = {shutdownEvent, firstEvent, writeRequestEvent, commEvent};
+        switch (WaitForMultipleObjects(otherEvents ? 4 : 3, waitList, FALSE,
                                        armed ? INFINITE : WatchHealth::kBackoffMs)) {
         case WAIT_OBJECT_0:
             alive = false;
             break;
         case WAIT_OBJECT_0 + 1:
-            OnCommEvent();
+            OnFirstByte();
             break;
         case WAIT_OBJECT_0 + 2:
             WriteQueued();
+            break;
+        case WAIT_OBJECT_0 + 3:
+            OnCommEvent();
             break;
         case WAIT_TIMEOUT:
             break;
@@ -191,6 +220,34 @@ void CControlDeskPort::Io::Run() {
         }
     }
     EndCommWait();
+    EndFirstByteRead();
+}
+
+bool CControlDeskPort::Io::WatchesOtherEvents() const {
+    return (eventsMask & ~static_cast<DWORD>(EV_RXCHAR)) != 0;
+}
+
+// Starts the overlapped one-byte read that waits for the next received byte,
+// unless one is pending. False when no read could be started.
+bool CControlDeskPort::Io::ArmFirstByteRead() {
+    if (readPending || (eventsMask & EV_RXCHAR) == 0) {
+        return true;
+    }
+    ResetOverlapped(firstOv, firstEvent);
+    DWORD count = 0;
+    if (ReadFile(port, &firstByte, 1, &count, &firstOv)) {
+        // Ended at once: handled like a read that ends later.
+        readPending = true;
+        SetEvent(firstEvent);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING) {
+        readPending = true;
+        return true;
+    }
+    Failed("ReadFile()", error, true);
+    return false;
 }
 
 // Starts an overlapped comm-event wait unless one is pending. False when no
@@ -232,6 +289,33 @@ void CControlDeskPort::Io::PauseBeforeWaiting() {
     }
 }
 
+// The one-byte read ended: its byte goes to the owner, then whatever followed
+// it in the queue. A read that ended empty gives nothing.
+void CControlDeskPort::Io::OnFirstByte() {
+    if (!readPending) {
+        ResetEvent(firstEvent);
+        return;
+    }
+    DWORD count = 0;
+    if (!GetOverlappedResult(port, &firstOv, &count, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_IO_INCOMPLETE) {
+            return;
+        }
+        readPending = false;
+        Failed("GetOverlappedResults() in ReadFile()", error, error != ERROR_OPERATION_ABORTED);
+        return;
+    }
+    readPending = false;
+    if (count == 0) {
+        health.Idle();
+        return;
+    }
+    health.Progress();
+    Deliver(&firstByte, 1);
+    DrainInput();
+}
+
 void CControlDeskPort::Io::OnCommEvent() {
     if (!waitPending) {
         ResetEvent(commEvent);
@@ -250,41 +334,42 @@ void CControlDeskPort::Io::OnCommEvent() {
         return;
     }
     waitPending = false;
-    // Every wake-up tells all the watched kinds, whichever event occurred.
+    // Every wake-up tells all the watched kinds, whichever event occurred;
+    // received characters are the first-byte read's business.
     for (const Notification& notification : kNotifications) {
         if ((eventsMask & notification.event) != 0) {
             SendToOwner(notification.message, 0);
         }
     }
-    const bool delivered = (eventsMask & EV_RXCHAR) != 0 && DrainInput();
-    if (!delivered) {
+    if ((commEvents & eventsMask & ~static_cast<DWORD>(EV_RXCHAR)) == 0) {
         health.Idle();
     }
 }
 
-// Reads what the input queue holds and delivers it one byte per message, until
-// the queue is empty. True when at least one byte was delivered.
-bool CControlDeskPort::Io::DrainInput() {
-    bool delivered = false;
+// One synchronous WM_PORT_CHAR per byte, in order.
+void CControlDeskPort::Io::Deliver(const std::uint8_t* bytes, DWORD count) {
+    for (DWORD i = 0; i < count && alive; ++i) {
+        SendToOwner(WM_PORT_CHAR, bytes[i]);
+        PumpOwnMessages();
+    }
+}
+
+// Reads what the input queue holds and delivers it, until the queue is empty.
+void CControlDeskPort::Io::DrainInput() {
     for (DWORD queued = QueuedInput(); alive && queued > 0; queued = QueuedInput()) {
         DWORD count = 0;
         switch (ReadQueued(queued, count)) {
         case ReadResult::Bytes:
             health.Progress();
-            delivered = true;
-            for (DWORD i = 0; i < count && alive; ++i) {
-                SendToOwner(WM_PORT_CHAR, readBuffer[i]);
-                PumpOwnMessages();
-            }
+            Deliver(readBuffer, count);
             break;
         case ReadResult::Nothing:
-            return delivered;
+            return;
         case ReadResult::Failed:
             // Reported; the bytes are read again unless the thread gives up.
             break;
         }
     }
-    return delivered;
 }
 
 DWORD CControlDeskPort::Io::QueuedInput() {
@@ -345,6 +430,12 @@ void CControlDeskPort::Io::WriteQueued() {
 // longer writes into waitOv and commEvents.
 void CControlDeskPort::Io::EndCommWait() {
     ::EndCommWait(port, commEvent, waitPending);
+}
+
+// The same for a one-byte read still pending: it is cancelled, so the system
+// no longer writes into firstOv and firstByte.
+void CControlDeskPort::Io::EndFirstByteRead() {
+    ::EndPendingRead(port, firstOv, readPending);
 }
 
 void CControlDeskPort::Io::Failed(const char* operation, DWORD error, bool reportable) {
@@ -427,6 +518,7 @@ int CControlDeskPort::StartWatch() {
     ResetEvent(io.shutdownEvent);
     io.health = WatchHealth();
     io.waitPending = false;
+    io.readPending = false;
     io.alive = true;
     io.thread = CreateThread(nullptr, 0, WatchThread, &io, 0, nullptr);
     if (io.thread == nullptr) {
@@ -464,6 +556,7 @@ void CControlDeskPort::Close() {
         io.port = nullptr;
     }
     io.waitPending = false;
+    io.readPending = false;
 }
 
 bool CControlDeskPort::IsWatchAlive() const {

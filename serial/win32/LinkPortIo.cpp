@@ -1,26 +1,30 @@
 // The Win32 face of CLinkPort.
 //
 // Threads. ThreadWatchComm (Io::Watch) is the only reader: it sleeps in an
-// overlapped WaitCommEvent for received characters (or the stop event), then
-// reads whatever the input queue holds, block by block, and hands each block
-// to the owner window through g_rxBlock with a synchronous WM_LINK_DATA, so
-// g_rxBlock is written only while no handler reads it. The GUI thread is the
+// overlapped one-byte read (or on the stop event) until a byte arrives, then
+// reads whatever followed it in the input queue, block by block, and hands
+// each block to the owner window through g_rxBlock with a synchronous
+// WM_LINK_DATA, so g_rxBlock is written only while no handler reads it. The
+// wait is a read, not WaitCommEvent, because a read sleeps in the driver where
+// some serial stacks (Wine's among them) poll the line every millisecond while
+// a comm-event wait is pending; and a byte that arrives between the drain and
+// the next read is taken by that read. The GUI thread is the
 // only writer: SendFrame and SendAckFrame write synchronously, also from
 // inside the WM_LINK_DATA handler. Who may touch what:
 //   - port, owner, portName and the events: written by Open and Close on the
 //     GUI thread while no ThreadWatchComm runs; in between both threads use
 //     the handle, each with its own OVERLAPPED (no lock is needed).
 //   - writeOv, writeHealth: the GUI thread only.
-//   - waitOv, commEvents, waitPending, readOv, readBuffer, health, gaveUp:
+//   - firstOv, readPending, readOv, readBuffer, health, gaveUp:
 //     ThreadWatchComm only (they live here, not on its stack, because the
 //     system may finish an operation on them after the thread has let go).
 //   - connected: both (atomic). Open sets it; Close clears it.
 //   - lostReported: both (atomic): whichever thread first finds the device
 //     gone tells the owner, once per Open.
 //   - thread: the GUI thread only.
-// Close clears connected, sets the stop event, clears the events mask (which
-// ends a pending comm-event wait), purges, and waits for ThreadWatchComm to end
-// while answering sent messages before it closes the handle: after Close
+// Close clears connected, sets the stop event (the thread cancels its pending
+// read), purges, and waits for ThreadWatchComm to end while answering sent
+// messages before it closes the handle: after Close
 // nothing touches the object or g_rxBlock, and the owner may delete it.
 #include "serial/LinkPort.h"
 
@@ -61,9 +65,8 @@ struct CLinkPort::Io {
     OVERLAPPED writeOv{};
     WatchHealth writeHealth;
 
-    OVERLAPPED waitOv{};
-    DWORD commEvents = 0;
-    bool waitPending = false;
+    OVERLAPPED firstOv{};
+    bool readPending = false;
     OVERLAPPED readOv{};
     std::uint8_t readBuffer[kRxBlockSize] = {};
     WatchHealth health;
@@ -78,11 +81,11 @@ struct CLinkPort::Io {
     bool Configure(unsigned baud);
 
     DWORD Watch();
-    bool WaitForCharacters();
+    bool WaitForFirstByte();
+    bool FirstByteRead(DWORD& count);
     void ReadAndDeliver();
-    DWORD ReadBlock();
+    DWORD ReadBlock(DWORD offset);
     bool AwaitRead(DWORD& count);
-    void EndCommWait();
     void Failed(DWORD error);
     void WriteFailed(DWORD error);
     void ReportLost(DWORD error);
@@ -104,16 +107,16 @@ void CLinkPort::Io::CloseEvents() {
     ::CloseEvents({&stopEvent, &waitEvent, &readEvent, &writeEvent});
 }
 
-// Received characters only, 4096-byte queues, reads that return at once with
-// what the queue holds, writes bounded by the time the bytes take at this
-// baud, and 8N1. False when the line settings cannot be applied (a baud rate
-// of 0 included).
+// Received characters only, 4096-byte queues, reads without a time limit (a
+// read waits for as many bytes as it asks for, and only the one-byte read asks
+// for more than the queue holds), writes bounded by the time the bytes take at
+// this baud, and 8N1. False when the line settings cannot be applied (a baud
+// rate of 0 included).
 bool CLinkPort::Io::Configure(unsigned baud) {
     SetCommMask(port, EV_RXCHAR);
     SetupComm(port, kQueueSize, kQueueSize);
     PurgeComm(port, kPurgeAll);
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.WriteTotalTimeoutMultiplier = baud != 0 ? kBaudTimesMsPerByte / baud : 0;
     SetCommTimeouts(port, &timeouts);
     DCB dcb{};
@@ -139,26 +142,39 @@ DWORD CLinkPort::Io::Watch() {
             WaitForSingleObject(stopEvent, WatchHealth::kBackoffMs) == WAIT_OBJECT_0) {
             break;
         }
-        if (WaitForCharacters()) {
+        if (WaitForFirstByte()) {
             ReadAndDeliver();
         }
     }
-    EndCommWait();
+    EndPendingRead(port, firstOv, readPending);
     return 1;
 }
 
-// Sleeps until characters arrive. False when the wait ended without them: a
-// failure, the stop event, or a wait ended by clearing the events mask.
-bool CLinkPort::Io::WaitForCharacters() {
-    ResetOverlapped(waitOv, waitEvent);
-    commEvents = 0;
-    if (!WaitCommEvent(port, &commEvents, &waitOv)) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_IO_PENDING) {
-            Failed(error);
-            return false;
-        }
-        waitPending = true;
+// Sleeps until a byte arrives and leaves it in readBuffer[0]. False when the
+// wait ended without one: a failure, the stop event, or nothing to read.
+bool CLinkPort::Io::WaitForFirstByte() {
+    DWORD count = 0;
+    if (!FirstByteRead(count)) {
+        return false;
+    }
+    if (count == 0) {
+        health.Idle();
+        return false;
+    }
+    return true;
+}
+
+// The one-byte read itself: true with `count` when it ended, false when it
+// failed or the stop event came first (the read then stays pending until the
+// thread ends).
+bool CLinkPort::Io::FirstByteRead(DWORD& count) {
+    ResetOverlapped(firstOv, waitEvent);
+    if (ReadFile(port, readBuffer, 1, &count, &firstOv)) {
+        return true;
+    }
+    DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING) {
+        readPending = true;
         const HANDLE events[] = {waitEvent, stopEvent};
         const DWORD woken = WaitForMultipleObjects(2, events, FALSE, INFINITE);
         if (woken != WAIT_OBJECT_0) {
@@ -167,42 +183,38 @@ bool CLinkPort::Io::WaitForCharacters() {
             }
             return false;
         }
-        waitPending = false;
-        DWORD ignored = 0;
-        if (!GetOverlappedResult(port, &waitOv, &ignored, FALSE)) {
-            Failed(GetLastError());
-            return false;
+        readPending = false;
+        if (GetOverlappedResult(port, &firstOv, &count, FALSE)) {
+            return true;
         }
+        error = GetLastError();
     }
-    if ((commEvents & EV_RXCHAR) == 0) {
-        health.Idle();
-        return false;
-    }
-    return true;
+    Failed(error);
+    ClearPortErrors(port);
+    return false;
 }
 
+// Delivers the first byte with whatever followed it, then any further blocks.
 void CLinkPort::Io::ReadAndDeliver() {
-    bool delivered = false;
+    DWORD held = 1;
     while (connected == 1) {
-        const DWORD count = ReadBlock();
+        const DWORD count = held + ReadBlock(held);
         if (count == 0) {
             break;
         }
         FillRxBlock(readBuffer, count);
         health.Progress();
-        delivered = true;
+        held = 0;
         if (owner != nullptr) {
             SendMessageA(owner, WM_LINK_DATA, 0, static_cast<LPARAM>(count));
         }
     }
-    if (!delivered) {
-        health.Idle();
-    }
 }
 
-// Reads what the input queue holds, up to kRxBlockSize bytes; 0 when it is
-// empty or the read fails (the port's error state is then cleared).
-DWORD CLinkPort::Io::ReadBlock() {
+// Reads what the input queue holds into readBuffer from `offset` on, up to
+// kRxBlockSize bytes in all; 0 when it is empty or the read fails (the port's
+// error state is then cleared).
+DWORD CLinkPort::Io::ReadBlock(DWORD offset) {
     DWORD errors = 0;
     COMSTAT status{};
     if (!ClearCommError(port, &errors, &status)) {
@@ -212,12 +224,14 @@ DWORD CLinkPort::Io::ReadBlock() {
     if (status.cbInQue == 0) {
         return 0;
     }
-    // Never ask for more than the queue holds: on some drivers a read with
-    // these timeouts waits for data otherwise.
-    const DWORD wanted = std::min<DWORD>(status.cbInQue, kRxBlockSize);
+    // Never ask for more than the queue holds: the read would wait for the rest.
+    const DWORD wanted = std::min<DWORD>(status.cbInQue, kRxBlockSize - offset);
+    if (wanted == 0) {
+        return 0;
+    }
     ResetOverlapped(readOv, readEvent);
     DWORD count = 0;
-    if (ReadFile(port, readBuffer, wanted, &count, &readOv)) {
+    if (ReadFile(port, readBuffer + offset, wanted, &count, &readOv)) {
         return count;
     }
     const DWORD error = GetLastError();
@@ -242,12 +256,6 @@ bool CLinkPort::Io::AwaitRead(DWORD& count) {
     return false;
 }
 
-// A wait still pending when the thread ends is ended here, so the system no
-// longer writes into waitOv and commEvents.
-void CLinkPort::Io::EndCommWait() {
-    ::EndCommWait(port, waitEvent, waitPending);
-}
-
 // Failures are not reported to the user; a device that is gone ends the loop.
 void CLinkPort::Io::Failed(DWORD error) {
     if (connected == 1 && health.Failed(error, false).stop) {
@@ -256,8 +264,8 @@ void CLinkPort::Io::Failed(DWORD error) {
     }
 }
 
-// A device that is gone may leave a pending comm-event wait asleep for ever
-// (a pty whose peer closed, under Wine): then only the sends find out.
+// A device that is gone may leave the pending read asleep for ever: then only
+// the sends find out.
 void CLinkPort::Io::WriteFailed(DWORD error) {
     if (writeHealth.Failed(error, false).stop) {
         ReportLost(error);
@@ -299,7 +307,7 @@ int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, 
     io.writeHealth = WatchHealth();
     io.lostReported = false;
     io.gaveUp = false;
-    io.waitPending = false;
+    io.readPending = false;
     io.connected = 1;
     io.thread = CreateThread(nullptr, 0, ThreadWatchComm, &io, 0, nullptr);
     if (io.thread == nullptr) {
@@ -316,7 +324,6 @@ void CLinkPort::Close() {
         SetEvent(io.stopEvent);
     }
     if (io.port != nullptr) {
-        SetCommMask(io.port, 0);
         PurgeComm(io.port, kPurgeAll);
     }
     if (io.thread != nullptr) {

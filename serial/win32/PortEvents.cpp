@@ -26,6 +26,16 @@ void EndCommWait(HANDLE port, HANDLE waitEvent, bool& waitPending) {
     waitPending = false;
 }
 
+void EndPendingRead(HANDLE port, OVERLAPPED& overlapped, bool& readPending) {
+    if (!readPending) {
+        return;
+    }
+    constexpr DWORD kEndReadMs = 1000;
+    CancelIo(port);
+    WaitForSingleObject(overlapped.hEvent, kEndReadMs);
+    readPending = false;
+}
+
 void CloseEvents(std::initializer_list<HANDLE*> events) {
     for (HANDLE* event : events) {
         if (*event != nullptr) {

@@ -1,4 +1,5 @@
-// The manual-reset events both port classes wait on.
+// The manual-reset events both port classes wait on, and the ends of their
+// pending waits and reads.
 #pragma once
 
 #include <windows.h>
@@ -15,3 +16,8 @@ void CloseEvents(std::initializer_list<HANDLE*> events);
 // Ends a comm-event wait still pending on `port` (signalling `waitEvent` when it
 // ends), so the system no longer writes into its OVERLAPPED and events mask.
 void EndCommWait(HANDLE port, HANDLE waitEvent, bool& waitPending);
+
+// Cancels a read still pending on `port` (started by the calling thread) and
+// waits for it to end, so the system no longer writes into its OVERLAPPED and
+// buffer.
+void EndPendingRead(HANDLE port, OVERLAPPED& overlapped, bool& readPending);
