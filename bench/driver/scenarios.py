@@ -172,7 +172,7 @@ STATES = {
         "cadence": _command_intervals,
     },
     "default type, tray icon only": {"type": 0, "ini": ini(0)},
-    "baseline relay, WaitCommEvent pending": {"type": 11, "relay": True, "target": "Relay"},
+    "baseline relay, the same one-byte read pending": {"type": 11, "relay": True, "target": "Relay"},
 }
 
 

@@ -13,18 +13,17 @@ void Reset(OVERLAPPED& overlapped) {
     ResetEvent(event);
 }
 
-// A read returns at once with what the input queue holds.
-COMMTIMEOUTS ReadAtOnce() {
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    return timeouts;
+// No time limits: a read waits for as many bytes as it asks for, and only the
+// one-byte read asks for more than the queue holds.
+COMMTIMEOUTS NoTimeLimits() {
+    return COMMTIMEOUTS{};
 }
 
 } // namespace
 
 RelayPort::~RelayPort() {
     Close();
-    for (HANDLE event : {m_stop, m_waitOv.hEvent, m_readOv.hEvent, m_writeOv.hEvent}) {
+    for (HANDLE event : {m_stop, m_firstOv.hEvent, m_readOv.hEvent, m_writeOv.hEvent}) {
         if (event != nullptr) {
             CloseHandle(event);
         }
@@ -32,7 +31,7 @@ RelayPort::~RelayPort() {
 }
 
 bool RelayPort::Open(const std::string& device, const std::string& mode) {
-    for (HANDLE* event : {&m_stop, &m_waitOv.hEvent, &m_readOv.hEvent, &m_writeOv.hEvent}) {
+    for (HANDLE* event : {&m_stop, &m_firstOv.hEvent, &m_readOv.hEvent, &m_writeOv.hEvent}) {
         *event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     }
     m_port = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -42,7 +41,7 @@ bool RelayPort::Open(const std::string& device, const std::string& mode) {
     }
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    COMMTIMEOUTS timeouts = ReadAtOnce();
+    COMMTIMEOUTS timeouts = NoTimeLimits();
     const bool configured = SetupComm(m_port, kQueueSize, kQueueSize) &&
                             GetCommState(m_port, &dcb) && BuildCommDCBA(mode.c_str(), &dcb) &&
                             SetCommState(m_port, &dcb) && SetCommTimeouts(m_port, &timeouts) &&
@@ -91,34 +90,37 @@ DWORD WINAPI RelayPort::ReaderThread(LPVOID self) {
 
 void RelayPort::ReadLoop() {
     while (m_running) {
-        if (!WaitForCharacters()) {
+        const DWORD held = ReadFirstByte();
+        if (held == 0) {
             continue;
         }
-        for (DWORD count = ReadQueued(); count > 0 && m_running; count = ReadQueued()) {
+        for (DWORD count = held + ReadQueued(held); count > 0 && m_running; count = ReadQueued(0)) {
             m_receiver(m_buffer, count);
         }
     }
 }
 
-bool RelayPort::WaitForCharacters() {
-    Reset(m_waitOv);
-    DWORD events = 0;
-    const BOOL started = WaitCommEvent(m_port, &events, &m_waitOv);
-    Finish(m_waitOv, started, 0);
-    return (events & EV_RXCHAR) != 0;
+// Sleeps until a byte arrives; 1 with the byte in m_buffer[0], 0 when Close came first.
+DWORD RelayPort::ReadFirstByte() {
+    Reset(m_firstOv);
+    DWORD count = 0;
+    const BOOL started = ReadFile(m_port, m_buffer, 1, &count, &m_firstOv);
+    return Finish(m_firstOv, started, count);
 }
 
-// Everything the input queue holds (the timeouts make the read return at once).
-DWORD RelayPort::ReadQueued() {
+// What the input queue holds, into m_buffer from `offset` on (the read ends at once:
+// it asks for no more than is there).
+DWORD RelayPort::ReadQueued(DWORD offset) {
     DWORD errors = 0;
     COMSTAT status{};
     if (!ClearCommError(m_port, &errors, &status) || status.cbInQue == 0) {
         return 0;
     }
-    const DWORD wanted = status.cbInQue < sizeof m_buffer ? status.cbInQue : sizeof m_buffer;
+    const DWORD room = sizeof m_buffer - offset;
+    const DWORD wanted = status.cbInQue < room ? status.cbInQue : room;
     Reset(m_readOv);
     DWORD count = 0;
-    const BOOL started = ReadFile(m_port, m_buffer, wanted, &count, &m_readOv);
+    const BOOL started = ReadFile(m_port, m_buffer + offset, wanted, &count, &m_readOv);
     return Finish(m_readOv, started, count);
 }
 

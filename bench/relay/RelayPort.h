@@ -2,8 +2,8 @@
 // The relay's one COM port: opened overlapped with the line settings of the generator
 // type, written synchronously from the window's thread, and read by a thread of its
 // own that hands each block of received bytes to a callback. The reader sleeps the
-// way the program's ports do: an overlapped WaitCommEvent for received characters,
-// then a read of what the input queue holds.
+// way the program's ports do: an overlapped one-byte read that ends when a byte
+// arrives, then a read of what followed it in the input queue.
 #include <windows.h>
 
 #include <cstdint>
@@ -26,14 +26,14 @@ public:
 private:
     static DWORD WINAPI ReaderThread(LPVOID self);
     void ReadLoop();
-    bool WaitForCharacters();
-    DWORD ReadQueued();
+    DWORD ReadFirstByte();
+    DWORD ReadQueued(DWORD offset);
     DWORD Finish(OVERLAPPED& overlapped, BOOL started, DWORD count);
 
     HANDLE m_port = INVALID_HANDLE_VALUE;
     HANDLE m_thread = nullptr;
     HANDLE m_stop = nullptr;
-    OVERLAPPED m_waitOv{};
+    OVERLAPPED m_firstOv{};
     OVERLAPPED m_readOv{};
     OVERLAPPED m_writeOv{};
     Receiver m_receiver;
