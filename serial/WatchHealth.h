@@ -1,16 +1,16 @@
 // How a port's watch thread treats failures and empty wake-ups.
 //
 // A device that is gone (a USB adapter unplugged, a pty closed) makes every
-// port operation fail, or every comm-event wait end at once with nothing to
-// read. Left alone, the watch thread would then show error box after error box
-// or spin. WatchHealth keeps track of the failures and empty wake-ups since the
-// thread last got something done (a byte delivered, a frame written) and
-// tells the thread what to do:
+// port operation fail, or every wait (a pending read, a comm-event wait) end
+// at once with nothing to read. Left alone, the watch thread would then show
+// error box after error box or spin. WatchHealth keeps track of the failures
+// and empty wake-ups since the thread last got something done (a byte
+// delivered, a frame written) and tells the thread what to do:
 //   - at most one error box per run of failures;
 //   - the thread stops on an error that means the device is gone, on a second
 //     aborted operation in a row, or after kFailureLimit failures in a row;
 //   - after kIdleLimit empty wake-ups in a row it waits kBackoffMs before each
-//     new comm-event wait instead of spinning.
+//     new wait instead of spinning.
 #pragma once
 
 #include <cstdint>
@@ -43,9 +43,9 @@ public:
     // A port operation failed with `errorCode`. `reportable` failures are the
     // ones the operator is told about (an error box); the others only count.
     Verdict Failed(unsigned long errorCode, bool reportable);
-    // A comm-event wait ended without anything to read.
+    // A wait ended without anything to read.
     void Idle();
-    // The thread should pause kBackoffMs before its next comm-event wait.
+    // The thread should pause kBackoffMs before its next wait.
     bool BackingOff() const { return m_idle >= kIdleLimit; }
 
 private:
