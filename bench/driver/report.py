@@ -130,7 +130,10 @@ def _cadence(results):
         "",
         "Silent type 11 and type 17 reconnecting: between consecutive commands. Answering"
         " type 11, type 13 and parameter-list steps: from the last byte of a reply to the next"
-        " command. Expected = period + the 10 ms pause the program makes after every send: a step"
+        " command (for the steps, within a list: the wait for the host's next list is left out)."
+        " These three start their period when the reply has been handled, so their error also"
+        " holds the time the reply takes to reach the parser (the wire-to-host latency above)."
+        " Expected = period + the 10 ms pause the program makes after every send: a step"
         " restarts its timer after that pause, and a reply that comes within it is read when it"
         " is over. Target: median error at most 5 ms.",
         "",

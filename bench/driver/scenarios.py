@@ -135,14 +135,15 @@ def _command_intervals(line):
     return intervals([_ms(a.ns) for a in line.commands()])
 
 
-def _reply_to_next_command(line):
-    """From the end of each reply written to the next command that arrives."""
-    commands = [a.ns for a in line.commands()]
+def _reply_to_next_command(line, starts_anew=lambda text: False):
+    """From the end of each reply written to the next command that arrives; commands
+    for which `starts_anew(text)` holds start a new sequence and are left out."""
+    commands = [(a.ns, a.frame.text) for a in line.commands()]
     gaps = []
     for written, _ in list(line.writes):
-        following = [ns for ns in commands if ns > written]
-        if following:
-            gaps.append(_ms(following[0] - written))
+        following = [(ns, text) for ns, text in commands if ns > written]
+        if following and not starts_anew(following[0][1]):
+            gaps.append(_ms(following[0][0] - written))
     return gaps
 
 
@@ -191,7 +192,8 @@ def parameter_steps(rig, lists, interval_ms):
         for _ in range(lists):
             host.send("list 80;1;5;123;456;789;1234;12")
             time.sleep(1.5)
-        return _reply_to_next_command(line)
+        # The first step of a list follows the host's list command, not a reply.
+        return _reply_to_next_command(line, lambda text: text.startswith("DM"))
     finally:
         line.close()
 
