@@ -10,14 +10,6 @@
 #   make format   clang-format all C and C++ sources
 
 JOBS ?= 2
-# The product is build/win32. The Wine tests, the demo and the benchmarks run the
-# build this machine can run (tools/setup/wine-arch.sh): build/win32 where 32-bit
-# code runs, otherwise build/win64, the same sources for 64-bit Windows. Evaluated
-# when used, after `deps` has installed Wine.
-WINE_ARCH = $(shell tools/setup/wine-arch.sh)
-WINE_DIR = build/$(WINE_ARCH)
-WINE_ENV = RELVAN_WINE_ARCH=$(WINE_ARCH) RELVAN_WINE_BIN=$(CURDIR)/$(WINE_DIR)/bin \
-	$(if $(filter win64,$(WINE_ARCH)),PATH="$(CURDIR)/tools/setup/wine64:$$PATH")
 FUZZ_DIR ?= build/fuzz
 DEMO_TYPE ?= 11
 E2E_TIMEOUT ?= 900
@@ -45,9 +37,13 @@ build-win64:
 	@test -f build/win64/build.ninja || cmake --preset win64
 	cmake --build --preset win64 -j $(JOBS)
 
-# The build the Wine runs use, when it is not the product's own.
+# The product is build/win32. The Wine tests, the demo and the benchmarks run the
+# build this machine can run, and pick it themselves (tools/setup/wine-arch.sh):
+# build/win32 where 32-bit code runs, otherwise build/win64, the same sources for
+# 64-bit Windows. This builds the latter when it is the one (after `deps`).
 build-wine:
-	@if [ "$(WINE_ARCH)" != win32 ]; then $(MAKE) --no-print-directory build-$(WINE_ARCH); fi
+	@arch=$$(tools/setup/wine-arch.sh); \
+	if [ "$$arch" != win32 ]; then $(MAKE) --no-print-directory build-$$arch; fi
 
 build-fuzz:
 	@test -f $(FUZZ_DIR)/build.ninja || cmake --preset fuzz
@@ -73,10 +69,10 @@ fuzz: deps build-fuzz
 	tests/fuzz/run-fuzz.sh $(FUZZ_DIR)
 
 test-wine-unit:
-	$(WINE_ENV) tests/unit/run-wine-unit-tests.sh $(WINE_DIR)
+	tests/unit/run-wine-unit-tests.sh
 
 test-e2e:
-	$(WINE_ENV) timeout --signal=TERM $(E2E_TIMEOUT) \
+	timeout --signal=TERM $(E2E_TIMEOUT) \
 		python3 -m unittest discover -s tests/e2e -v
 
 build-bench:
@@ -87,10 +83,10 @@ build-bench:
 bench: deps build-win32 build-wine build-bench
 	$(BENCH_DIR)/bench/micro/relvan_micro --benchmark_out=$(BENCH_DIR)/micro.txt \
 		--benchmark_out_format=console
-	$(WINE_ENV) python3 bench/run_bench.py --micro $(BENCH_DIR)/micro.txt $(BENCH_ARGS)
+	python3 bench/run_bench.py --micro $(BENCH_DIR)/micro.txt $(BENCH_ARGS)
 
 demo: deps build-win32 build-wine
-	$(WINE_ENV) python3 tools/demo/demo.py --type $(DEMO_TYPE)
+	python3 tools/demo/demo.py --type $(DEMO_TYPE)
 
 format:
 	git ls-files -co --exclude-standard '*.c' '*.cpp' '*.h' | xargs clang-format -i

@@ -1,13 +1,4 @@
-# 64-bit Windows with the posix thread model of MinGW-w64. The product is the
-# 32-bit build; this one serves the Wine tests on machines that cannot run
-# 32-bit code (see tools/setup/wine-arch.sh).
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows. The product is the 32-bit build; this one serves the Wine
+# tests on machines that cannot run 32-bit code (see tools/setup/wine-arch.sh).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

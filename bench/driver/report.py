@@ -1,11 +1,12 @@
 """bench/RESULTS.md: the machine, the commands and one table per measurement."""
 
+import os
 import platform
 import subprocess
 import sys
 import time
 
-from wineprefix import WINE_ARCH
+from wineprefix import WINE_ARCH, wine_path
 
 LATENCY_TARGET_MS = 1.0  # p99 above the baseline's p99
 IDLE_TARGET = 0.005  # share of one core
@@ -49,9 +50,9 @@ def _fmt(value, digits=3):
     return "-" if value is None else ("%.*f" % (digits, value))
 
 
-def _command(args):
+def _command(args, env=None):
     try:
-        return subprocess.run(args, capture_output=True, text=True, timeout=30).stdout.strip()
+        return subprocess.run(args, capture_output=True, text=True, timeout=30, env=env).stdout.strip()
     except OSError:
         return "?"
 
@@ -66,7 +67,7 @@ def _machine():
     return [
         "- date: %s" % time.strftime("%Y-%m-%d %H:%M:%S %Z"),
         "- machine: %s CPUs (`nproc`), %s; %s %s" % (_command(["nproc"]), model, platform.system(), platform.release()),
-        "- %s; Python %s" % (_command(["wine", "--version"]), platform.python_version()),
+        "- %s; Python %s" % (_command(["wine", "--version"], env=dict(os.environ, PATH=wine_path())), platform.python_version()),
         "- Wine prefix and build: %s (%s)" % (WINE_ARCH, ARCH_NOTE[WINE_ARCH]),
         "- shared with other engineers' jobs: the figures are noisy, which is why every"
         " latency is measured against the baseline relay in the same run, sample by sample interleaved",

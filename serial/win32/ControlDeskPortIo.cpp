@@ -235,19 +235,13 @@ bool CControlDeskPort::Io::ArmFirstByteRead() {
     }
     ResetOverlapped(firstOv, firstEvent);
     DWORD count = 0;
-    if (ReadFile(port, &firstByte, 1, &count, &firstOv)) {
-        // Ended at once: handled like a read that ends later.
-        readPending = true;
-        SetEvent(firstEvent);
-        return true;
+    const DWORD error =
+        MarkPending(ReadFile(port, &firstByte, 1, &count, &firstOv), firstOv, readPending);
+    if (error != ERROR_SUCCESS) {
+        Failed("ReadFile()", error, true);
+        return false;
     }
-    const DWORD error = GetLastError();
-    if (error == ERROR_IO_PENDING) {
-        readPending = true;
-        return true;
-    }
-    Failed("ReadFile()", error, true);
-    return false;
+    return true;
 }
 
 // Starts an overlapped comm-event wait unless one is pending. False when no
@@ -258,19 +252,12 @@ bool CControlDeskPort::Io::ArmCommWait() {
     }
     ResetOverlapped(waitOv, commEvent);
     commEvents = 0;
-    if (WaitCommEvent(port, &commEvents, &waitOv)) {
-        // Ended at once: handled like a wait that ends later.
-        waitPending = true;
-        SetEvent(commEvent);
-        return true;
+    const DWORD error = MarkPending(WaitCommEvent(port, &commEvents, &waitOv), waitOv, waitPending);
+    if (error != ERROR_SUCCESS) {
+        Failed("WaitCommEvent()", error, error != ERROR_INVALID_PARAMETER);
+        return false;
     }
-    const DWORD error = GetLastError();
-    if (error == ERROR_IO_PENDING) {
-        waitPending = true;
-        return true;
-    }
-    Failed("WaitCommEvent()", error, error != ERROR_INVALID_PARAMETER);
-    return false;
+    return true;
 }
 
 // After many wake-ups with nothing to read, wait a little before the next
@@ -297,16 +284,14 @@ void CControlDeskPort::Io::OnFirstByte() {
         return;
     }
     DWORD count = 0;
-    if (!GetOverlappedResult(port, &firstOv, &count, FALSE)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE) {
-            return;
-        }
-        readPending = false;
+    const DWORD error = PendingResult(port, firstOv, readPending, count);
+    if (error == ERROR_IO_INCOMPLETE) {
+        return;
+    }
+    if (error != ERROR_SUCCESS) {
         Failed("GetOverlappedResults() in ReadFile()", error, error != ERROR_OPERATION_ABORTED);
         return;
     }
-    readPending = false;
     if (count == 0) {
         health.Idle();
         return;
@@ -322,18 +307,16 @@ void CControlDeskPort::Io::OnCommEvent() {
         return;
     }
     DWORD ignored = 0;
-    if (!GetOverlappedResult(port, &waitOv, &ignored, FALSE)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE) {
-            health.Idle();
-            return;
-        }
-        waitPending = false;
+    const DWORD error = PendingResult(port, waitOv, waitPending, ignored);
+    if (error == ERROR_IO_INCOMPLETE) {
+        health.Idle();
+        return;
+    }
+    if (error != ERROR_SUCCESS) {
         Failed("WaitCommEvent()", error,
                error != ERROR_OPERATION_ABORTED && error != ERROR_INVALID_PARAMETER);
         return;
     }
-    waitPending = false;
     // Every wake-up tells all the watched kinds, whichever event occurred;
     // received characters are the first-byte read's business.
     for (const Notification& notification : kNotifications) {

@@ -183,11 +183,10 @@ bool CLinkPort::Io::FirstByteRead(DWORD& count) {
             }
             return false;
         }
-        readPending = false;
-        if (GetOverlappedResult(port, &firstOv, &count, FALSE)) {
+        error = PendingResult(port, firstOv, readPending, count);
+        if (error == ERROR_SUCCESS) {
             return true;
         }
-        error = GetLastError();
     }
     Failed(error);
     ClearPortErrors(port);

@@ -13,6 +13,31 @@ bool CreateOrResetEvents(std::initializer_list<HANDLE*> events) {
     return true;
 }
 
+DWORD MarkPending(BOOL endedAtOnce, const OVERLAPPED& overlapped, bool& pending) {
+    if (!endedAtOnce) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            return error;
+        }
+    } else {
+        SetEvent(overlapped.hEvent);
+    }
+    pending = true;
+    return ERROR_SUCCESS;
+}
+
+DWORD PendingResult(HANDLE port, OVERLAPPED& overlapped, bool& pending, DWORD& count) {
+    if (!GetOverlappedResult(port, &overlapped, &count, FALSE)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_INCOMPLETE) {
+            pending = false;
+        }
+        return error;
+    }
+    pending = false;
+    return ERROR_SUCCESS;
+}
+
 void EndCommWait(HANDLE port, HANDLE waitEvent, bool& waitPending) {
     constexpr DWORD kEndWaitMs = 1000;
     if (!waitPending) {

@@ -1,5 +1,5 @@
-// The manual-reset events both port classes wait on, and the ends of their
-// pending waits and reads.
+// The manual-reset events both port classes wait on, and the start and end of
+// their pending waits and reads.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,17 @@ bool CreateOrResetEvents(std::initializer_list<HANDLE*> events);
 
 // Closes each event that exists and forgets it.
 void CloseEvents(std::initializer_list<HANDLE*> events);
+
+// Takes the result of starting an overlapped operation on `overlapped`
+// (ReadFile, WaitCommEvent) and marks it pending. One that ended at once
+// signals its event, so it is handled like one that ends later. Gives
+// ERROR_SUCCESS, or the error with which it failed to start.
+DWORD MarkPending(BOOL endedAtOnce, const OVERLAPPED& overlapped, bool& pending);
+
+// The result of a pending operation whose event fired: ERROR_IO_INCOMPLETE
+// while it is still running (it stays pending); otherwise it is no longer
+// pending, and the result is ERROR_SUCCESS with `count`, or its error.
+DWORD PendingResult(HANDLE port, OVERLAPPED& overlapped, bool& pending, DWORD& count);
 
 // Ends a comm-event wait still pending on `port` (signalling `waitEvent` when it
 // ends), so the system no longer writes into its OVERLAPPED and events mask.
