@@ -1,0 +1,67 @@
+// CDVarnel: the console's USB link control, hosted as an ActiveX control in a
+// small control site of our own (no framework). It creates the control by its
+// class id as a child window of the panel, calls its methods by dispatch id
+// with narrow texts, and hands its events to the panel.
+//
+// Apartment: Create calls OleInitialize on the calling thread (the panel's)
+// and Destroy balances it; a thread already in a multithreaded apartment
+// cannot host the control and Create then fails.
+//
+// Events reach the handler on the panel's thread, from its message loop:
+// never from inside a call into the control, nor from inside the control's
+// own raising of the event, so a handler may call methods, destroy the
+// control or delete this object. Destroy called while a call into the
+// control is in progress is carried out when that call returns.
+//
+// Faults: creation failing (class not registered included) gives a false
+// Create and one error line with the HRESULT in hex; a method that the
+// control lacks or that fails gives one error line per dispatch id, then
+// silence; Invoke without a control does nothing.
+#pragma once
+
+#include "console/LinkControl.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// The class id of the link control.
+extern const CLSID CLSID_RelvanLinkControl;
+
+// Receives the site's log lines: text and level (1 error, 2 warning,
+// 3 information, 4 debug).
+using LinkLog = std::function<void(const std::string& text, int level)>;
+
+class CDVarnel : public ILinkControl {
+public:
+    CDVarnel();
+    ~CDVarnel() override;
+    CDVarnel(const CDVarnel&) = delete;
+    CDVarnel& operator=(const CDVarnel&) = delete;
+
+    void SetLog(LinkLog log);
+    void SetEventHandler(LinkEventHandler handler);
+
+    // Creates the control as child window `id` of `parent` at `rect` (the
+    // parent's client coordinates), active in place. False, with one error
+    // line, when it cannot be created; the panel then runs without it.
+    bool Create(HWND parent, int id, const RECT& rect);
+    // True between a successful Create and Destroy.
+    bool IsPresent() const;
+    // The site window that holds the control (child id as given to Create).
+    HWND GetSafeHwnd() const;
+
+    void Invoke(int dispatchId, const LinkArgs& args) override;
+
+    // Releases the control and its window; events not yet delivered are
+    // dropped. Safe to call more than once.
+    void Destroy();
+
+    class Site;
+
+private:
+    Site* m_site = nullptr;
+    LinkLog m_log;
+    LinkEventHandler m_handler;
+};
