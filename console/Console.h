@@ -1,0 +1,125 @@
+// CConsole: the rules of the operator console panel, free of Win32. It holds
+// the panel's whole state (ConsoleState) and reaches the world only through
+// its seams: the USB link control, the parallel port, the panel window's
+// outputs and the host's INI file. Each event has one entry point; the panel
+// window calls it and then shows State().m_view on its controls.
+//
+// Its methods are spread over files by concern:
+//   console/Console.cpp            construction, the helpers every rule uses,
+//                                  command and timer dispatch, close, destroy
+//   console/ConsoleSetup.cpp       panel set-up: data files, model apply
+//   console/ConsolePower.cpp       power on, charge, power off, EXIT
+//   console/ConsoleLinkEvents.cpp  the link control's events, the watchdog
+//   console/ConsoleDisplays.cpp    parameter displays and the options
+//                                  reapplied at charge completion
+#pragma once
+
+#include "console/ConsoleOutputs.h"
+#include "console/ConsoleState.h"
+#include "console/LinkControl.h"
+#include "console/ParallelPort.h"
+
+#include <string>
+
+class CProfile;
+
+class CConsole {
+public:
+    // `hostProfile` is the host application's INI file (section "Generator").
+    CConsole(ILinkControl& link, IParallelPort& port, IConsoleOutputs& outputs,
+             const CProfile& hostProfile);
+    CConsole(const CConsole&) = delete;
+    CConsole& operator=(const CConsole&) = delete;
+
+    const ConsoleState& State() const { return m_state; }
+    // Puts the console back into a state taken earlier with State().
+    void RestoreState(const ConsoleState& state) { m_state = state; }
+
+    // Panel set-up (WM_INITDIALOG): data loading, the port's start pattern,
+    // the step tables, the hand-switch poll timer.
+    void OnInitDialog();
+    // Panel tear-down (DestroyWindow): Model 1 idles the port; the poll
+    // timer stops.
+    void OnDestroy();
+    // WM_CLOSE of the panel: the owner is asked to close, nothing else.
+    void OnClose();
+
+    // "HFG POWER ON" (1016), the main window's start-up timer, the host.
+    void PowerOn();
+    // "HFG POWER OFF" (1017), EXIT, timer 5, the host.
+    void PowerOff();
+    // "EXIT" (1018), also sent by the main window when it closes.
+    void Exit();
+    // A model button: 1 "20kW", 2 "32kW", 3 "40kW", 4 "50kW".
+    void SelectPowerModel(int powerModel);
+
+    // WM_COMMAND from control `controlId`; false for a control without a
+    // handler here.
+    bool OnCommand(int controlId);
+    // WM_TIMER of a panel timer.
+    void OnTimer(unsigned id);
+    // An event of the link control (ids 9, 6, 5; 3 and 4 are ignored).
+    void OnLinkEvent(int eventId, const LinkArgs& args);
+    // A console command from the host (codes other than 100 and 111).
+    void OnHostCommand(unsigned code, const std::string& text);
+
+private:
+    // Console.cpp: the helpers.
+    void Show(const std::string& text);
+    void LogStatus(const std::string& text);
+    void StartTimer(unsigned id, unsigned periodMs);
+    void StopTimer(unsigned id);
+    void Call(int method, const LinkArgs& args = {});
+    void WritePort(std::uint8_t value);
+    void Log(const std::string& text, int level);
+    void Enable(int id, bool enabled);
+    void SetText(int id, const std::string& text);
+    void Light(int id, bool lit);
+    void OnHandSwitchPoll();
+
+    // ConsoleSetup.cpp.
+    void LoadPanelData();
+    void ApplyPowerModel();
+    void ReadStepTables();
+    std::string ReadDataFile(const std::string& path, bool& found);
+    StepTable ReadStepTable(const std::string& path, int columnCount, std::size_t maxRows);
+    OverGrid ReadOverTable(const std::string& path);
+
+    // ConsolePower.cpp.
+    void OnPowerOnTimer();
+    void StartCharge();
+    void PowerOnOk();
+    void ChargeOnOk();
+    void OnChargeDone();
+    void ReleaseLines();
+    void StopPowerSequence();
+    void ChargeOffOk();
+    void CompletePowerOff();
+    void PowerOffOk();
+    void OnExitTimer();
+
+    // ConsoleLinkEvents.cpp.
+    void OnStateCode(const std::string& code);
+    void OnReport(const std::string& code, const std::string& value);
+    void OnHandSwitchReport(int linkSwitch);
+    void OnStatusReport(const std::string& value);
+    void OnData(const std::string& code, const std::string& value1, const std::string& value2);
+    void OnLinkAnswerTimer();
+    void OnWatchdogTimer();
+
+    // ConsoleDisplays.cpp.
+    void ShowKv();
+    void ShowMa();
+    void ShowTime();
+    void ShowReferences();
+    void ApplyBucky();
+    void ApplyRotor();
+    void ChooseFocusAndScale();
+    int ReadRefData(const std::string& section, const std::string& key);
+
+    ILinkControl& m_link;
+    IParallelPort& m_port;
+    IConsoleOutputs& m_out;
+    const CProfile& m_hostProfile;
+    ConsoleState m_state;
+};
