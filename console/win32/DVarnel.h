@@ -58,10 +58,12 @@ public:
     // dropped. Safe to call more than once.
     void Destroy();
 
-    class Site;
+    // The control and its window, kept apart from this object so that both
+    // may go while an event handler or a call into the control still runs.
+    class Hosting;
 
 private:
-    Site* m_site = nullptr;
+    Hosting* m_hosting = nullptr;
     LinkLog m_log;
     LinkEventHandler m_handler;
 };
