@@ -1,0 +1,73 @@
+#include "console/win32/InpOut32Port.h"
+
+namespace {
+
+constexpr const char* kLibraryName = "INPOUT32.dll";
+constexpr const char* kMissingText = "INPOUT32.dll Missing !!";
+constexpr WORD kReadOrdinal = 1;
+constexpr WORD kWriteOrdinal = 2;
+
+// GetProcAddress gives a generic function pointer; void (*)() converts to
+// and from any function pointer type without a warning.
+template <typename Function> Function Ordinal(HMODULE library, WORD ordinal) {
+    auto address = reinterpret_cast<void (*)()>(GetProcAddress(library, MAKEINTRESOURCEA(ordinal)));
+    return reinterpret_cast<Function>(address);
+}
+
+} // namespace
+
+CInpOut32Port::CInpOut32Port(const ErrorLog& logError) {
+    m_library = LoadLibraryA(kLibraryName);
+    if (!m_library) {
+        Fail(logError, std::string(kLibraryName) + " could not be loaded (error " +
+                           std::to_string(GetLastError()) + "): the parallel port is off");
+        return;
+    }
+    m_read = Ordinal<ReadFunction>(m_library, kReadOrdinal);
+    m_write = Ordinal<WriteFunction>(m_library, kWriteOrdinal);
+    if (!m_read || !m_write) {
+        const char* missing = !m_read ? "1 (read)" : "2 (write)";
+        Fail(logError, std::string(kLibraryName) + " has no ordinal " + missing +
+                           ": the parallel port is off");
+    }
+}
+
+CInpOut32Port::~CInpOut32Port() {
+    if (m_library) {
+        FreeLibrary(m_library);
+    }
+}
+
+void CInpOut32Port::Fail(const ErrorLog& logError, const std::string& text) {
+    if (m_library) {
+        FreeLibrary(m_library);
+        m_library = nullptr;
+    }
+    m_read = nullptr;
+    m_write = nullptr;
+    m_statusText = kMissingText;
+    if (logError) {
+        logError(text);
+    }
+}
+
+bool CInpOut32Port::IsOpen() const {
+    return m_read != nullptr;
+}
+
+const std::string& CInpOut32Port::StatusText() const {
+    return m_statusText;
+}
+
+void CInpOut32Port::Write(std::uint16_t address, std::uint8_t value) {
+    if (m_write) {
+        m_write(static_cast<short>(address), static_cast<short>(value));
+    }
+}
+
+std::uint8_t CInpOut32Port::Read(std::uint16_t address) {
+    if (!m_read) {
+        return kStandingCode;
+    }
+    return static_cast<std::uint8_t>(m_read(static_cast<short>(address)) & 0xFF);
+}

@@ -1,0 +1,51 @@
+// The parallel port of console model 1, through INPOUT32.dll, the I/O-port
+// library beside the program. The library is loaded by name when this object
+// is made, and the panel makes one only for model 1: relvan.exe imports no
+// such library and every other set-up runs without it. Ordinal 1 reads a byte
+// from an I/O address (the low byte of its result); ordinal 2 writes one.
+//
+// Without the library or either ordinal the port is off: one error line goes
+// to the log and StatusText says what is missing; writes then do nothing and
+// reads give 0x30, the hand switch standing, never ready or exposure.
+#pragma once
+
+#include "console/ParallelPort.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class CInpOut32Port : public IParallelPort {
+public:
+    using ErrorLog = std::function<void(const std::string& text)>;
+
+    // What Read gives while the port is off.
+    static constexpr std::uint8_t kStandingCode = 0x30;
+
+    // Loads INPOUT32.dll; `logError` receives the one error line when the port
+    // cannot be used.
+    explicit CInpOut32Port(const ErrorLog& logError);
+    ~CInpOut32Port() override;
+    CInpOut32Port(const CInpOut32Port&) = delete;
+    CInpOut32Port& operator=(const CInpOut32Port&) = delete;
+
+    // Both ordinals were found.
+    bool IsOpen() const;
+    // Empty when open; otherwise a status line for the operator.
+    const std::string& StatusText() const;
+
+    void Write(std::uint16_t address, std::uint8_t value) override;
+    std::uint8_t Read(std::uint16_t address) override;
+
+private:
+    using ReadFunction = short(__stdcall*)(short address);
+    using WriteFunction = void(__stdcall*)(short address, short value);
+
+    void Fail(const ErrorLog& logError, const std::string& text);
+
+    HMODULE m_library = nullptr;
+    ReadFunction m_read = nullptr;
+    WriteFunction m_write = nullptr;
+    std::string m_statusText;
+};
