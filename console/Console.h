@@ -81,7 +81,7 @@ private:
     void LoadPanelData();
     void ApplyPowerModel();
     void ReadStepTables();
-    std::string ReadDataFile(const std::string& path, bool& found);
+    std::string ReadDataFile(const std::string& path);
     StepTable ReadStepTable(const std::string& path, int columnCount, std::size_t maxRows);
     OverGrid ReadOverTable(const std::string& path);
 

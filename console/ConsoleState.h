@@ -14,6 +14,9 @@
 #include <map>
 #include <string>
 
+// The time step at set-up and after power off.
+constexpr int kStartSecIndex = 14;
+
 struct ConsoleState {
     // Sequence: link, charge, ready, exposure and hand switch.
     int m_bPowerOn = 0;
@@ -68,7 +71,7 @@ struct ConsoleState {
     // lowest is always 0).
     int m_nKvIndex = 0;
     int m_nMaIndex = 0;
-    int m_nSecIndex = 14;
+    int m_nSecIndex = kStartSecIndex;
     int m_nMasIndex = 0;
     int m_nKvMax = 0;
     int m_nMaMax = 0;

@@ -10,6 +10,10 @@ namespace platform {
 // `bytes` at its end and closes it. False when it cannot be opened or written.
 bool AppendToFile(const std::string& path, const std::string& bytes);
 
+// Reads the whole of `path` into `bytes`. False (and `bytes` empty) when it
+// cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+
 // Creates one directory; an existing one or a failure is not reported.
 void MakeDirectory(const std::string& path);
 

@@ -18,6 +18,25 @@ bool AppendToFile(const std::string& path, const std::string& bytes) {
     return std::fclose(file) == 0 && written;
 }
 
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::FILE* file = std::fopen(sim::NativePath(path).c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    char chunk[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) != 0) {
+        bytes.append(chunk, got);
+    }
+    const bool read = std::ferror(file) == 0;
+    std::fclose(file);
+    if (!read) {
+        bytes.clear();
+    }
+    return read;
+}
+
 void MakeDirectory(const std::string& path) {
     ::mkdir(sim::NativePath(path).c_str(), 0777);
 }

@@ -19,6 +19,26 @@ bool AppendToFile(const std::string& path, const std::string& bytes) {
     return CloseHandle(file) != FALSE && ok;
 }
 
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    char chunk[4096];
+    DWORD got = 0;
+    bool read = true;
+    while ((read = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got != 0) {
+        bytes.append(chunk, got);
+    }
+    CloseHandle(file);
+    if (!read) {
+        bytes.clear();
+    }
+    return read;
+}
+
 void MakeDirectory(const std::string& path) {
     CreateDirectoryA(path.c_str(), nullptr);
 }

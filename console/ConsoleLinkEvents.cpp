@@ -1,0 +1,174 @@
+// The link control's events: state codes (9), reports (6) and data (5), and
+// the link supervision they drive. Codes and values not listed here are
+// ignored.
+#include "console/Console.h"
+
+#include "console/ConsoleIds.h"
+
+namespace {
+
+constexpr unsigned kChargeWatchdogMs = 10000;
+constexpr unsigned kPowerOnDelayMs = 1000;
+constexpr unsigned kChargeAfterEchoMs = 3000;
+constexpr unsigned kLinkAnswerDelayMs = 100;
+constexpr unsigned kFeedbackDelayModel2Ms = 100;
+constexpr unsigned kFeedbackDelayMs = 1000;
+constexpr unsigned kErrorPowerOffMs = 100;
+constexpr int kLinkStanding = 0x30;
+constexpr int kLinkReady = 0x20;
+constexpr int kLinkExposure = 0x00;
+constexpr unsigned long kHighestErrorValue = 0x63;
+
+// The value of a report read as a hexadecimal number: its leading hex
+// digits, 0 when it has none; held at a value above every code.
+unsigned long HexValue(const std::string& text) {
+    unsigned long value = 0;
+    for (char c : text) {
+        int digit = -1;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        }
+        if (digit < 0) {
+            break;
+        }
+        value = value > 0xFFFFFF ? value : value * 16 + static_cast<unsigned long>(digit);
+    }
+    return value;
+}
+
+// Argument `i` of an event, empty when the event has fewer.
+std::string Arg(const LinkArgs& args, std::size_t i) {
+    return i < args.size() ? args[i] : std::string();
+}
+
+} // namespace
+
+void CConsole::OnLinkEvent(int eventId, const LinkArgs& args) {
+    switch (eventId) {
+    case kEventStateCode:
+        OnStateCode(Arg(args, 0));
+        break;
+    case kEventReport:
+        OnReport(Arg(args, 0), Arg(args, 1));
+        break;
+    case kEventData:
+        OnData(Arg(args, 0), Arg(args, 1), Arg(args, 2));
+        break;
+    default:
+        break;
+    }
+}
+
+void CConsole::OnStateCode(const std::string& code) {
+    if (code == "RS01") {
+        Show("Generator Ready");
+    } else if (code == "RS02") {
+        Show("Generator Busy");
+    } else if (code == "RS03") {
+        Show("Generator Wait");
+    } else if (code == "RS04" && m_state.m_bChargeOn == 0) {
+        ChargeOnOk();
+        if (m_state.m_nModel == 2) {
+            StartTimer(kTimerWatchdog, kChargeWatchdogMs);
+        }
+    }
+}
+
+void CConsole::OnReport(const std::string& code, const std::string& value) {
+    ConsoleState& s = m_state;
+    if (code == "HS") {
+        if (value == "30") {
+            OnHandSwitchReport(kLinkStanding);
+        } else if (value == "20") {
+            OnHandSwitchReport(kLinkReady);
+        } else if (value == "00") {
+            OnHandSwitchReport(kLinkExposure);
+        }
+    } else if (code == "PS") {
+        if (value == "00") {
+            s.m_bPowerOn = 0;
+        } else if (value == "01") {
+            s.m_bPowerOn = 1;
+            Call(kMethodPowerLine, {"01"});
+            StartTimer(kTimerPowerOn, kPowerOnDelayMs);
+        }
+    } else if (code == "LINK") {
+        if (value == "55") {
+            StopTimer(kTimerWatchdog);
+            StartTimer(kTimerLinkAnswer, kLinkAnswerDelayMs);
+        }
+    } else if (code == "R101") {
+        if (s.m_nModel == 2) {
+            Call(kMethodPowerEcho, {value});
+            StartTimer(kTimerChargeStart, kChargeAfterEchoMs);
+        }
+        PowerOnOk();
+    } else if (code == "R102") {
+        s.m_strKvFeedback = value;
+    } else if (code == "R103") {
+        s.m_strMaFeedback = value;
+    } else if (code == "R104") {
+        OnStatusReport(value);
+    } else if (code == "R105") {
+        Show("Generator HT Reset !!");
+        s.m_bCheckLatched = 0;
+    }
+}
+
+// HS: the hand switch as the link reports it. It is taken only while no
+// exposure has ended and no ready from the Ready button is under way; the
+// watchdog stops, and runs again after a report of the standing position.
+void CConsole::OnHandSwitchReport(int linkSwitch) {
+    StopTimer(kTimerWatchdog);
+    if (m_state.m_bXrayEnded == 0 && m_state.m_bButtonReady == 0) {
+        m_state.m_nLinkSwitch = linkSwitch;
+    }
+    if (linkSwitch == kLinkStanding) {
+        StartTimer(kTimerWatchdog, kChargeWatchdogMs);
+    }
+}
+
+// R104: an error (up to 0x63) or a check report, one of each kind at a
+// time. An error powers the console off 100 ms later.
+void CConsole::OnStatusReport(const std::string& value) {
+    if (HexValue(value) <= kHighestErrorValue) {
+        if (m_state.m_bErrorLatched == 0) {
+            m_state.m_bErrorLatched = 1;
+            StartTimer(kTimerErrorPowerOff, kErrorPowerOffMs);
+        }
+    } else if (m_state.m_bCheckLatched == 0) {
+        m_state.m_bCheckLatched = 1;
+    }
+}
+
+void CConsole::OnData(const std::string& code, const std::string& value1,
+                      const std::string& value2) {
+    if (code != "R201") {
+        return;
+    }
+    m_state.m_strMasUnits = value1;
+    m_state.m_strMasTens = value2;
+    StartTimer(kTimerFeedback, m_state.m_nModel == 2 ? kFeedbackDelayModel2Ms : kFeedbackDelayMs);
+}
+
+// Timer 11: the answer to the link check; the watchdog runs again.
+void CConsole::OnLinkAnswerTimer() {
+    StopTimer(kTimerLinkAnswer);
+    Call(kMethodLinkAnswer, {"55"});
+    StartTimer(kTimerWatchdog, kChargeWatchdogMs);
+}
+
+// Timer 10: the link has been silent too long. The ready and exposure lines
+// are released first, then the console powers off as its button does.
+void CConsole::OnWatchdogTimer() {
+    StopTimer(kTimerWatchdog);
+    StopPowerSequence();
+    ReleaseLines();
+    ChargeOffOk();
+    CompletePowerOff();
+    Show("USB Link Deconnection !!");
+}
