@@ -10,7 +10,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(FuzzHostRecord FuzzType11Parser FuzzType13Parser FuzzType17Parser FuzzToken
-             FuzzIniReader FuzzLogNaming)
+             FuzzIniReader FuzzLogNaming FuzzLinkLines)
 fi
 runs=${FUZZ_RUNS:-10000000}
 seconds=${FUZZ_SECONDS:-600}
