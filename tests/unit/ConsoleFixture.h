@@ -16,9 +16,21 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+namespace sim {
+// Readable link calls in test failures.
+inline void PrintTo(const LinkCall& call, std::ostream* out) {
+    *out << call.dispatchId << "(";
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+        *out << (i == 0 ? "\"" : ", \"") << call.args[i] << "\"";
+    }
+    *out << ")";
+}
+} // namespace sim
 
 // A panel window that runs a CConsole and records what it does for it.
 class SimConsolePanel : public CDialog, public IConsoleOutputs {

@@ -1,0 +1,270 @@
+// Power on, charge, power off, the link watchdog and EXIT, for both console
+// models, on the virtual clock.
+#include "ConsoleFixture.h"
+
+using sim::LinkCall;
+
+class ConsolePower : public ConsoleFixture {
+protected:
+    // Model 2 powered on and charged, the charge completion done.
+    void ChargeModel2() {
+        Start("Model=2\r\n");
+        panel->console.PowerOn();
+        Report("PS", "01");
+        Advance(1000);
+        Report("R101", "3A");
+        Advance(3000);
+        StateCode("RS04");
+        Advance(1000);
+        Clear();
+    }
+    std::string LastStatus() const {
+        for (auto it = panel->owner.rbegin(); it != panel->owner.rend(); ++it) {
+            if (it->what.rfind("status ", 0) == 0) {
+                return it->what.substr(7);
+            }
+        }
+        return "";
+    }
+};
+
+TEST_F(ConsolePower, Model2ConversationFromPowerOnToCharged) {
+    Start("Model=2\r\n");
+    panel->console.OnCommand(panel::kPowerOn);
+    EXPECT_EQ(Calls(), (std::vector<LinkCall>{{kMethodPowerOn, {}}}));
+    EXPECT_EQ(View(panel::kStatusEdit).text, "Generator Power ON Start");
+
+    Report("PS", "01");
+    EXPECT_EQ(State().m_bPowerOn, 1);
+    EXPECT_EQ(Calls().back(), (LinkCall{kMethodPowerLine, {"01"}}));
+    Advance(999);
+    EXPECT_EQ(Calls().size(), 2u);
+    Advance(1);
+    EXPECT_EQ(CallIds(), (std::vector<int>{1, 56, 3, 3, 3}));
+    EXPECT_FALSE(Armed(kTimerPowerOn));
+
+    Clear();
+    Report("R101", "3A");
+    EXPECT_EQ(Calls(), (std::vector<LinkCall>{{kMethodPowerEcho, {"3A"}}}));
+    EXPECT_EQ(View(panel::kStatusEdit).text, "Generator Power ON OK !!");
+    EXPECT_TRUE(View(panel::kLampPortOpen).lit);
+    for (int id : {panel::kPowerOn, panel::kModel20kW, panel::kModel32kW, panel::kModel40kW,
+                   panel::kModel50kW}) {
+        EXPECT_FALSE(View(id).enabled) << id;
+    }
+    EXPECT_TRUE(View(panel::kPowerOff).enabled);
+    Advance(2999);
+    EXPECT_EQ(Calls().size(), 1u);
+    Advance(1);
+    EXPECT_EQ(CallIds(), (std::vector<int>{4, 23, 8, 9, 22}));
+    EXPECT_EQ(View(panel::kStatusEdit).text, "Generator Charge ON Start");
+
+    Clear();
+    StateCode("RS04");
+    EXPECT_EQ(State().m_bChargeOn, 1);
+    EXPECT_EQ(View(panel::kStatusEdit).text, "Generator Charge ON OK !!");
+    EXPECT_TRUE(View(panel::kLampCharge).lit);
+    EXPECT_TRUE(View(panel::kReady).enabled);
+    EXPECT_TRUE(View(panel::kKvUp).enabled);
+    EXPECT_FALSE(View(panel::kAux).enabled);
+    EXPECT_EQ(State().m_timers,
+              (std::map<unsigned, unsigned>{
+                  {kTimerChargeDone, 1000}, {kTimerLinkPoll, 10}, {kTimerWatchdog, 10000}}));
+    StateCode("RS04"); // a repeat does nothing
+    Advance(1000);
+    // Charge completion: BUCKY1 twice; small focus and low scale already hold.
+    EXPECT_EQ(Calls(), (std::vector<LinkCall>{{kMethodBucky1, {"00", "20"}},
+                                              {kMethodBucky1, {"00", "20"}}}));
+    EXPECT_EQ(OwnerNotes().back(), "charged");
+    EXPECT_TRUE(View(panel::kLampBucky1).lit);
+    EXPECT_FALSE(View(panel::kLampAux).lit);
+    EXPECT_TRUE(View(panel::kAux).enabled);
+    EXPECT_FALSE(View(panel::kBucky1).enabled);
+    EXPECT_TRUE(View(panel::kLampRotorLow).lit);
+    EXPECT_TRUE(View(panel::kRotorHigh).enabled);
+    EXPECT_EQ(View(panel::kTimeEdit).text, "0.025");
+}
+
+TEST_F(ConsolePower, Model2LinkCheckAnswersAndSilencePowersOff) {
+    ChargeModel2(); // the watchdog has run for 1 s
+    Advance(8000);
+    Report("LINK", "55");
+    EXPECT_FALSE(Armed(kTimerWatchdog));
+    Advance(100);
+    EXPECT_EQ(Calls(), (std::vector<LinkCall>{{kMethodLinkAnswer, {"55"}}}));
+    EXPECT_EQ(Remaining(kTimerWatchdog), 10000);
+
+    // Ten silent seconds: the lines are released, then the power-off
+    // completion, then the deconnection text.
+    Clear();
+    Advance(9999);
+    EXPECT_TRUE(Calls().empty());
+    Advance(1);
+    EXPECT_EQ(Calls(),
+              (std::vector<LinkCall>{{kMethodSwitchLines, {"00", "00"}}, {kMethodPowerOff, {}}}));
+    EXPECT_EQ(OwnerNotes(),
+              (std::vector<std::string>{"status Generator Charge OFF OK !!",
+                                        "status Generator Power OFF OK !!", "powered off",
+                                        "status USB Link Deconnection !!"}));
+    EXPECT_EQ(View(panel::kStatusEdit).text, "USB Link Deconnection !!");
+    EXPECT_EQ(State().m_bPowerOn, 0);
+    EXPECT_FALSE(View(panel::kLampCharge).lit);
+    EXPECT_TRUE(View(panel::kPowerOn).enabled);
+    EXPECT_FALSE(Armed(kTimerWatchdog));
+}
+
+TEST_F(ConsolePower, Model1PortLinesAndTimerChain) {
+    Start("Model=1\r\nDelayCheck=20\r\n");
+    EXPECT_EQ(PortValues(), (std::vector<std::uint8_t>{0xFF, 0xFB}));
+    EXPECT_EQ(Remaining(kTimerPortPoll), 1);
+    Advance(1);
+    EXPECT_EQ(Remaining(kTimerPortPoll), 20);
+
+    Clear();
+    panel->console.PowerOn();
+    EXPECT_EQ(PortValues(), (std::vector<std::uint8_t>{0xF7}));
+    EXPECT_TRUE(Calls().empty());
+    Advance(1000);
+    EXPECT_EQ(CallIds(), (std::vector<int>{kMethodPowerOn}));
+    Advance(1000);
+    EXPECT_EQ(CallIds(), (std::vector<int>{1, 23, 8, 9, 22}));
+
+    Report("R101", "3A"); // Model 1 sends no echo but is powered now
+    EXPECT_EQ(CallIds().size(), 5u);
+    EXPECT_EQ(State().m_bPowerOn, 1);
+    StateCode("RS04");
+    EXPECT_FALSE(Armed(kTimerWatchdog)); // no watchdog from RS04 in Model 1
+    Advance(1000);
+    EXPECT_EQ(OwnerNotes().back(), "charged");
+
+    Clear();
+    panel->console.PowerOff();
+    EXPECT_EQ(PortValues(), (std::vector<std::uint8_t>{0xFF, 0xFB}));
+    EXPECT_EQ(CallIds(), (std::vector<int>{kMethodPowerOff}));
+    EXPECT_EQ(OwnerNotes().back(), "powered off");
+
+    // A PS "01" runs the same chain as the button.
+    Clear();
+    Report("PS", "01");
+    Advance(2000);
+    EXPECT_EQ(CallIds(), (std::vector<int>{56, 1, 23, 8, 9, 22}));
+}
+
+TEST_F(ConsolePower, Model1WatchdogReleasesThePortLinesFirst) {
+    Start("Model=1\r\n");
+    panel->console.PowerOn();
+    Advance(2000);
+    Report("R101", "3A");
+    StateCode("RS04");
+    Advance(1000);
+    Report("HS", "30");
+    Clear();
+    Advance(10000);
+    EXPECT_EQ(PortValues(), (std::vector<std::uint8_t>{0xFF, 0xFB}));
+    EXPECT_EQ(CallIds(), (std::vector<int>{kMethodPowerOff}));
+    EXPECT_EQ(View(panel::kStatusEdit).text, "USB Link Deconnection !!");
+}
+
+TEST_F(ConsolePower, PowerOffClearsTheStateAndWaitsInModel2) {
+    ChargeModel2();
+    ConsoleState charged = State();
+    charged.m_bErrorLatched = 1;
+    charged.m_bCheckLatched = 1;
+    charged.m_bMasMode = 1;
+    charged.m_nKvIndex = 30;
+    charged.m_nSecIndex = 3;
+    charged.m_nLinkSwitch = 0x20;
+    charged.m_strKvFeedback = "1F4";
+    panel->console.RestoreState(charged);
+    const std::uint64_t before = sim::World::Get().NowMs();
+
+    panel->console.OnCommand(panel::kPowerOff);
+    EXPECT_EQ(Calls(), (std::vector<LinkCall>{{kMethodPowerLine, {"00"}},
+                                              {kMethodSwitchLines, {"00", "00"}},
+                                              {kMethodPowerOff, {}}}));
+    EXPECT_EQ(sim::World::Get().NowMs() - before, 200u);
+    EXPECT_EQ(OwnerNotes(),
+              (std::vector<std::string>{"wait 100", "wait 100", "status Generator Charge OFF OK !!",
+                                        "status Generator Power OFF OK !!", "powered off"}));
+    const ConsoleState& s = State();
+    EXPECT_EQ((std::vector<int>{s.m_bPowerOn, s.m_bChargeOn, s.m_bErrorLatched, s.m_bCheckLatched,
+                                s.m_bMasMode, s.m_nBucky, s.m_nKvIndex, s.m_nSecIndex}),
+              (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 14}));
+    EXPECT_EQ(s.m_nLinkSwitch, 0x20);
+    EXPECT_EQ(s.m_strKvFeedback, "1F4");
+    EXPECT_FALSE(Armed(kTimerWatchdog));
+    for (int id : {panel::kKvEdit, panel::kTimeEdit, panel::kKvRefEdit, panel::kPreheatEdit}) {
+        EXPECT_EQ(View(id).text, "") << id;
+        EXPECT_FALSE(View(id).enabled) << id;
+    }
+    for (int id : {panel::kLampBucky1, panel::kLampSec, panel::kLampSmallFocus,
+                   panel::kLampPortOpen, panel::kLampCharge}) {
+        EXPECT_FALSE(View(id).lit) << id;
+    }
+    EXPECT_FALSE(View(panel::kReady).enabled);
+    EXPECT_FALSE(View(panel::kPowerOff).enabled);
+    EXPECT_TRUE(View(panel::kModel50kW).enabled);
+}
+
+TEST_F(ConsolePower, PowerOffWithoutPowerInModel2SendsNothingButChargesOff) {
+    Start("Model=2\r\n");
+    panel->console.PowerOff();
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(panel->port.writes.empty());
+    EXPECT_EQ(OwnerNotes(), (std::vector<std::string>{"status Generator Charge OFF OK !!"}));
+}
+
+// Powering off while the power-on chain still runs must not power on,
+// charge or report charged afterwards: at each pending timer of the chain.
+TEST_F(ConsolePower, PowerOffStopsAPowerSequenceUnderWay) {
+    for (int pending : {kTimerPowerOn, kTimerChargeStart, kTimerChargeDone}) {
+        Start("Model=2\r\n");
+        panel->console.PowerOn();
+        Report("PS", "01");
+        if (pending != kTimerPowerOn) {
+            Advance(1000);
+            Report("R101", "3A");
+        }
+        if (pending == kTimerChargeDone) {
+            Advance(3000);
+            StateCode("RS04");
+        }
+        ASSERT_TRUE(Armed(static_cast<unsigned>(pending))) << pending;
+        panel->console.PowerOff();
+        Clear();
+        Advance(5000);
+        EXPECT_TRUE(Calls().empty()) << pending;
+        EXPECT_TRUE(OwnerNotes().empty()) << pending;
+    }
+}
+
+TEST_F(ConsolePower, ExitPowersOffThenAsksTheOwnerToClose) {
+    ChargeModel2();
+    panel->console.OnCommand(panel::kExit);
+    EXPECT_EQ(OwnerNotes().back(), "powered off");
+    Advance(499);
+    EXPECT_NE(OwnerNotes().back(), "close");
+    Advance(1);
+    EXPECT_EQ(OwnerNotes().back(), "close");
+    EXPECT_FALSE(Armed(kTimerExit));
+
+    Clear();
+    panel->console.OnClose();
+    EXPECT_EQ(OwnerNotes(), (std::vector<std::string>{"close"}));
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ConsolePower, DestroyIdlesThePortInModel1Only) {
+    for (int model : {1, 2, 3}) {
+        Start("Model=" + std::to_string(model) + "\r\n");
+        const unsigned poll = model == 2 ? kTimerLinkPoll : kTimerPortPoll;
+        EXPECT_TRUE(Armed(poll)) << model;
+        Clear();
+        panel->console.OnDestroy();
+        EXPECT_EQ(PortValues(),
+                  model == 1 ? std::vector<std::uint8_t>{0xFB} : std::vector<std::uint8_t>{})
+            << model;
+        EXPECT_EQ(Remaining(poll), -1) << model;
+        EXPECT_TRUE(State().m_timers.empty()) << model;
+    }
+}
