@@ -1,5 +1,7 @@
 #include "console/win32/InpOut32Port.h"
 
+#include <utility>
+
 namespace {
 
 constexpr const char* kLibraryName = "INPOUT32.dll";
@@ -16,21 +18,7 @@ template <typename Function> Function Ordinal(HMODULE library, WORD ordinal) {
 
 } // namespace
 
-CInpOut32Port::CInpOut32Port(const ErrorLog& logError) {
-    m_library = LoadLibraryA(kLibraryName);
-    if (!m_library) {
-        Fail(logError, std::string(kLibraryName) + " could not be loaded (error " +
-                           std::to_string(GetLastError()) + "): the parallel port is off");
-        return;
-    }
-    m_read = Ordinal<ReadFunction>(m_library, kReadOrdinal);
-    m_write = Ordinal<WriteFunction>(m_library, kWriteOrdinal);
-    if (!m_read || !m_write) {
-        const char* missing = !m_read ? "1 (read)" : "2 (write)";
-        Fail(logError, std::string(kLibraryName) + " has no ordinal " + missing +
-                           ": the parallel port is off");
-    }
-}
+CInpOut32Port::CInpOut32Port(ErrorLog logError) : m_logError(std::move(logError)) {}
 
 CInpOut32Port::~CInpOut32Port() {
     if (m_library) {
@@ -38,7 +26,28 @@ CInpOut32Port::~CInpOut32Port() {
     }
 }
 
-void CInpOut32Port::Fail(const ErrorLog& logError, const std::string& text) {
+void CInpOut32Port::LoadOnce() {
+    if (m_loadTried) {
+        return;
+    }
+    m_loadTried = true;
+    m_library = LoadLibraryA(kLibraryName);
+    if (!m_library) {
+        const DWORD error = GetLastError();
+        Fail(std::string(kLibraryName) + " could not be loaded (error " + std::to_string(error) +
+             "): the parallel port is off");
+        return;
+    }
+    m_read = Ordinal<ReadFunction>(m_library, kReadOrdinal);
+    m_write = Ordinal<WriteFunction>(m_library, kWriteOrdinal);
+    if (!m_read || !m_write) {
+        const char* missing = !m_read ? "1 (read)" : "2 (write)";
+        Fail(std::string(kLibraryName) + " has no ordinal " + missing +
+             ": the parallel port is off");
+    }
+}
+
+void CInpOut32Port::Fail(const std::string& text) {
     if (m_library) {
         FreeLibrary(m_library);
         m_library = nullptr;
@@ -46,8 +55,8 @@ void CInpOut32Port::Fail(const ErrorLog& logError, const std::string& text) {
     m_read = nullptr;
     m_write = nullptr;
     m_statusText = kMissingText;
-    if (logError) {
-        logError(text);
+    if (m_logError) {
+        m_logError(text);
     }
 }
 
@@ -60,12 +69,14 @@ const std::string& CInpOut32Port::StatusText() const {
 }
 
 void CInpOut32Port::Write(std::uint16_t address, std::uint8_t value) {
+    LoadOnce();
     if (m_write) {
         m_write(static_cast<short>(address), static_cast<short>(value));
     }
 }
 
 std::uint8_t CInpOut32Port::Read(std::uint16_t address) {
+    LoadOnce();
     if (!m_read) {
         return kStandingCode;
     }

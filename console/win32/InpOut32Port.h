@@ -1,8 +1,9 @@
 // The parallel port of console model 1, through INPOUT32.dll, the I/O-port
-// library beside the program. The library is loaded by name when this object
-// is made, and the panel makes one only for model 1: relvan.exe imports no
-// such library and every other set-up runs without it. Ordinal 1 reads a byte
-// from an I/O address (the low byte of its result); ordinal 2 writes one.
+// library beside the program. The library is loaded by name at the first
+// Read or Write, and the console touches the port only in model 1: relvan.exe
+// imports no such library and every other set-up runs without it. Ordinal 1
+// reads a byte from an I/O address (the low byte of its result); ordinal 2
+// writes one.
 //
 // Without the library or either ordinal the port is off: one error line goes
 // to the log and StatusText says what is missing; writes then do nothing and
@@ -23,16 +24,16 @@ public:
     // What Read gives while the port is off.
     static constexpr std::uint8_t kStandingCode = 0x30;
 
-    // Loads INPOUT32.dll; `logError` receives the one error line when the port
-    // cannot be used.
-    explicit CInpOut32Port(const ErrorLog& logError);
+    // `logError` receives the one error line when the port cannot be used.
+    explicit CInpOut32Port(ErrorLog logError);
     ~CInpOut32Port() override;
     CInpOut32Port(const CInpOut32Port&) = delete;
     CInpOut32Port& operator=(const CInpOut32Port&) = delete;
 
-    // Both ordinals were found.
+    // The library is loaded with both ordinals.
     bool IsOpen() const;
-    // Empty when open; otherwise a status line for the operator.
+    // After a failed load, a status line for the operator (set before the
+    // error line is logged); empty otherwise.
     const std::string& StatusText() const;
 
     void Write(std::uint16_t address, std::uint8_t value) override;
@@ -42,8 +43,11 @@ private:
     using ReadFunction = short(__stdcall*)(short address);
     using WriteFunction = void(__stdcall*)(short address, short value);
 
-    void Fail(const ErrorLog& logError, const std::string& text);
+    void LoadOnce();
+    void Fail(const std::string& text);
 
+    ErrorLog m_logError;
+    bool m_loadTried = false;
     HMODULE m_library = nullptr;
     ReadFunction m_read = nullptr;
     WriteFunction m_write = nullptr;

@@ -71,9 +71,9 @@ TEST(InpOut32PortWineTest, TheDoubleReadsAndWritesItsSpaceFileAndLogsEveryWrite)
     const unsigned long long before = NowMs();
     {
         CInpOut32Port port(errors.Log());
+        EXPECT_EQ(0xFF, port.Read(0x379)) << "a new space reads 0xFF";
         ASSERT_TRUE(port.IsOpen());
         EXPECT_EQ("", port.StatusText());
-        EXPECT_EQ(0xFF, port.Read(0x379)) << "a new space reads 0xFF";
         // A test moves the hand switch by writing the status register itself.
         std::fstream(space, std::ios::in | std::ios::out | std::ios::binary)
             .seekp(0x379)
@@ -98,11 +98,11 @@ TEST(InpOut32PortWineTest, TheDoubleWithoutAUsableSpaceReadsIdleAndNeverBreaks) 
     WinTempFolder folder;
     DllFolder dlls(TestBinFolder());
     CInpOut32Port port({});
-    ASSERT_TRUE(port.IsOpen());
     {
         Environment none("RELVAN_PORTSIM", nullptr);
         port.Write(0x378, 0x00);
         EXPECT_EQ(0xFF, port.Read(0x378));
+        ASSERT_TRUE(port.IsOpen());
     }
     {
         Environment folderAsFile("RELVAN_PORTSIM", folder.Path().c_str());
@@ -121,12 +121,14 @@ TEST(InpOut32PortWineTest, TheDoubleWithoutAUsableSpaceReadsIdleAndNeverBreaks) 
     }
 }
 
-TEST(InpOut32PortWineTest, WithoutTheLibraryOneErrorLineAndReadsStanding) {
+TEST(InpOut32PortWineTest, WithoutTheLibraryOneErrorLineAtFirstUseAndReadsStanding) {
     WinTempFolder folder;
     const std::string space = folder.Path() + "\\io.bin";
     Environment spaceVariable("RELVAN_PORTSIM", space.c_str());
     Recorder errors;
     CInpOut32Port port(errors.Log());
+    EXPECT_TRUE(errors.lines.empty()) << "nothing is loaded before the port is used";
+    port.Write(0x378, 0xFB);
     EXPECT_FALSE(port.IsOpen());
     ASSERT_EQ(1u, errors.lines.size());
     EXPECT_NE(std::string::npos, errors.lines[0].find("INPOUT32.dll")) << errors.lines[0];
