@@ -22,8 +22,10 @@ export WINEPREFIX="$work/prefix"
 export WINEARCH=$arch
 export WINEDEBUG=-all
 
+socat_pid=
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$socat_pid" ]; then kill "$socat_pid" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -38,5 +40,16 @@ wineserver -w
 # One persistent server for the whole run, so that each test starts quickly.
 wineserver -p
 WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot >/dev/null 2>&1
+
+# A serial line for the link component's test (LinkControlWineTest): COM41 is
+# the component's end, COM42 the test's device end; two ptys joined by socat.
+socat pty,raw,echo=0,link="$work/com41" pty,raw,echo=0,link="$work/com42" >/dev/null 2>&1 &
+socat_pid=$!
+for _ in $(seq 100); do
+    [ -e "$work/com41" ] && [ -e "$work/com42" ] && break
+    sleep 0.1
+done
+ln -sf "$(readlink -f "$work/com41")" "$WINEPREFIX/dosdevices/com41"
+ln -sf "$(readlink -f "$work/com42")" "$WINEPREFIX/dosdevices/com42"
 
 ctest --test-dir "$build_dir" -L wine-unit --output-on-failure "$@"

@@ -1,0 +1,231 @@
+// The link control's site (CDVarnel) hosting our component (relvanlink.dll)
+// under Wine, over the serial line that run-wine-unit-tests.sh makes: COM41 is
+// the component's port, COM42 the device end this test plays. One scenario,
+// as the registry and the Lumora.ini beside this program are shared.
+#include "console/win32/DVarnel.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Event = std::pair<int, LinkArgs>;
+using LogLine = std::pair<std::string, int>;
+constexpr DWORD kWaitMs = 5000;
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    std::string folder(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+// What regsvr32 does: the DLL's own DllRegisterServer or DllUnregisterServer.
+bool RegisterComponent(bool enter) {
+    HMODULE dll = LoadLibraryA((ProgramFolder() + "relvanlink.dll").c_str());
+    if (dll == nullptr) {
+        return false;
+    }
+    auto address = reinterpret_cast<void (*)()>(
+        GetProcAddress(dll, enter ? "DllRegisterServer" : "DllUnregisterServer"));
+    auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(address);
+    const bool done = entry != nullptr && SUCCEEDED(entry());
+    FreeLibrary(dll);
+    return done;
+}
+
+void Pump(const std::function<bool()>& done, DWORD ms = kWaitMs) {
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < ms) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+}
+
+// The device end of the line: reads return at once with what has arrived.
+class Device {
+public:
+    Device() {
+        m_port = CreateFileA("\\\\.\\COM42", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+        COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 1000};
+        DCB dcb{};
+        dcb.DCBlength = sizeof dcb;
+        if (IsOpen() && GetCommState(m_port, &dcb)) {
+            dcb.BaudRate = 115200;
+            dcb.ByteSize = 8;
+            dcb.Parity = NOPARITY;
+            dcb.StopBits = ONESTOPBIT;
+            SetCommState(m_port, &dcb);
+            SetCommTimeouts(m_port, &timeouts);
+        }
+    }
+    ~Device() {
+        if (IsOpen()) {
+            CloseHandle(m_port);
+        }
+    }
+    bool IsOpen() const { return m_port != INVALID_HANDLE_VALUE; }
+    void Send(const std::string& bytes) {
+        DWORD written = 0;
+        WriteFile(m_port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+    // The lines (without LF) that arrive within `ms`, up to `count` of them.
+    std::vector<std::string> Lines(size_t count, DWORD ms = kWaitMs) {
+        const DWORD start = GetTickCount();
+        std::vector<std::string> lines;
+        while (lines.size() < count && GetTickCount() - start < ms) {
+            char buffer[256];
+            DWORD got = 0;
+            if (!ReadFile(m_port, buffer, sizeof buffer, &got, nullptr) || got == 0) {
+                Sleep(5);
+                continue;
+            }
+            m_pending.append(buffer, got);
+            for (size_t end; (end = m_pending.find('\n')) != std::string::npos;) {
+                lines.push_back(m_pending.substr(0, end));
+                m_pending.erase(0, end + 1);
+            }
+        }
+        return lines;
+    }
+
+private:
+    HANDLE m_port = INVALID_HANDLE_VALUE;
+    std::string m_pending;
+};
+
+class LinkControlWine : public testing::Test {
+protected:
+    void SetUp() override {
+        m_parent = CreateWindowExA(0, "STATIC", "panel", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(m_parent, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(m_parent);
+        DeleteFileA(m_ini.c_str());
+    }
+    void WriteIni(int port) {
+        const std::string text = "[Generator]\r\nLinkPort=" + std::to_string(port) + "\r\n";
+        HANDLE file =
+            CreateFileA(m_ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    void Attach(CDVarnel& link) {
+        link.SetLog(
+            [this](const std::string& text, int level) { m_log.emplace_back(text, level); });
+        link.SetEventHandler([this](int id, const LinkArgs& args) {
+            EXPECT_FALSE(m_calling) << "event " << id << " inside a call";
+            m_events.emplace_back(id, args);
+            if (m_onEvent) {
+                m_onEvent(id, args);
+            }
+        });
+    }
+    void Call(CDVarnel& link, int id, const LinkArgs& args) {
+        m_calling = true;
+        link.Invoke(id, args);
+        m_calling = false;
+    }
+
+    const RECT m_rect{0, 0, 8, 8};
+    const std::string m_ini = ProgramFolder() + "Lumora.ini";
+    HWND m_parent = nullptr;
+    std::vector<LogLine> m_log;
+    std::vector<Event> m_events;
+    std::function<void(int, const LinkArgs&)> m_onEvent;
+    bool m_calling = false;
+};
+
+TEST_F(LinkControlWine, HostsTheComponentOverASerialLine) {
+    // Not registered: a false Create, one error line with the HRESULT in hex.
+    ASSERT_TRUE(RegisterComponent(false));
+    {
+        CDVarnel link;
+        Attach(link);
+        EXPECT_FALSE(link.Create(m_parent, 1076, m_rect));
+        EXPECT_FALSE(link.IsPresent());
+        link.Invoke(1, {});
+        ASSERT_EQ(m_log.size(), 1u);
+        EXPECT_NE(m_log[0].first.find("0x80040154"), std::string::npos) << m_log[0].first;
+        EXPECT_EQ(m_log[0].second, 1);
+        EXPECT_EQ(GetDlgItem(m_parent, 1076), nullptr);
+    }
+    m_log.clear();
+
+    // Registered, with a port that cannot be opened: every call accepted.
+    ASSERT_TRUE(RegisterComponent(true));
+    WriteIni(49);
+    {
+        CDVarnel link;
+        Attach(link);
+        ASSERT_TRUE(link.Create(m_parent, 1076, m_rect));
+        Call(link, 43, {"28", "410", "50"});
+        EXPECT_TRUE(m_log.empty());
+    }
+
+    // On COM41: the site window is child 1076 with the control active in it.
+    WriteIni(41);
+    Device device;
+    ASSERT_TRUE(device.IsOpen()) << "COM42 missing: run through run-wine-unit-tests.sh";
+    CDVarnel link;
+    Attach(link);
+    ASSERT_TRUE(link.Create(m_parent, 1076, m_rect));
+    EXPECT_TRUE(link.IsPresent());
+    EXPECT_EQ(GetDlgItem(m_parent, 1076), link.GetSafeHwnd());
+    EXPECT_NE(GetWindow(link.GetSafeHwnd(), GW_CHILD), nullptr);
+
+    // Calls go out as CALL lines in order; a method the control lacks logs
+    // once per dispatch id.
+    Call(link, 43, {"28", "410", "50"});
+    Call(link, 1, {});
+    Call(link, 99, {});
+    Call(link, 4, {"a\tb\\", ""});
+    Call(link, 99, {});
+    Call(link, 98, {"x"});
+    EXPECT_EQ(device.Lines(3), (std::vector<std::string>{"CALL\t43\t28\t410\t50", "CALL\t1",
+                                                         "CALL\t4\ta\\tb\\\\\t"}));
+    ASSERT_EQ(m_log.size(), 2u);
+    EXPECT_NE(m_log[0].first.find("method 99 failed: 0x80020003"), std::string::npos);
+    EXPECT_NE(m_log[1].first.find("method 98 failed: 0x80020003"), std::string::npos);
+
+    // Events arrive in order, only from the message loop; a handler may call
+    // the control (LINK "55" answered by 58 "55") and destroy it (on RS07).
+    m_onEvent = [&](int id, const LinkArgs& args) {
+        if (id == 6 && args == LinkArgs{"LINK", "55"}) {
+            Call(link, 58, {"55"});
+        }
+        if (id == 9 && args == LinkArgs{"RS07"}) {
+            link.Destroy();
+        }
+    };
+    device.Send("EVENT\t9\tRS01\r\nnoise\nEVENT\t5\tR201\t\t12\nEVENT\t6\tLINK\t55\n");
+    Sleep(300);
+    Call(link, 3, {});
+    EXPECT_TRUE(m_events.empty());
+    Pump([&] { return m_events.size() >= 3; });
+    EXPECT_EQ(m_events,
+              (std::vector<Event>{{9, {"RS01"}}, {5, {"R201", "", "12"}}, {6, {"LINK", "55"}}}));
+    EXPECT_EQ(device.Lines(2), (std::vector<std::string>{"CALL\t3", "CALL\t58\t55"}));
+
+    device.Send("EVENT\t9\tRS07\nEVENT\t9\tRS01\n");
+    Pump([&] { return !link.IsPresent(); });
+    Pump([] { return false; }, 300);
+    EXPECT_EQ(m_events.size(), 4u);
+    EXPECT_EQ(m_events.back(), (Event{9, {"RS07"}}));
+    EXPECT_EQ(GetDlgItem(m_parent, 1076), nullptr);
+    Call(link, 1, {});
+    EXPECT_TRUE(device.Lines(1, 300).empty());
+    EXPECT_EQ(m_log.size(), 2u);
+}
+
+} // namespace

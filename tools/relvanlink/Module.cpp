@@ -1,0 +1,65 @@
+// The DLL's entry points: the class object, unloading, self-registration.
+#include "tools/relvanlink/Module.h"
+
+#include "tools/relvanlink/ClassFactory.h"
+#include "tools/relvanlink/LinkGuids.h"
+#include "tools/relvanlink/Registration.h"
+
+#include <olectl.h>
+
+#include <atomic>
+
+namespace {
+
+HINSTANCE g_instance = nullptr;
+std::atomic<long> g_locks{0};
+
+} // namespace
+
+HINSTANCE ModuleInstance() {
+    return g_instance;
+}
+
+void LockModule() {
+    ++g_locks;
+}
+
+void UnlockModule() {
+    --g_locks;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_instance = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    if (!IsEqualCLSID(clsid, CLSID_RelvanLink)) {
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    return TheClassFactory().QueryInterface(iid, object);
+}
+
+STDAPI DllCanUnloadNow() {
+    return g_locks == 0 ? S_OK : S_FALSE;
+}
+
+STDAPI DllRegisterServer() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(g_instance, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return SELFREG_E_CLASS;
+    }
+    return RegisterLinkControl(path);
+}
+
+STDAPI DllUnregisterServer() {
+    return UnregisterLinkControl();
+}
