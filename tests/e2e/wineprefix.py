@@ -86,6 +86,20 @@ class WinePrefix:
         if os.path.lexists(link):
             os.remove(link)
 
+    @staticmethod
+    def windows_path(path):
+        """A Unix path as the prefix's programs name it (drive Z: is the Unix root)."""
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def register_link_component(self, bin_dir):
+        """Registers relvanlink.dll of `bin_dir` with regsvr32, as an installer would:
+        the console's link control (class id {7127E44D-6E77-4C78-B2C9-502CB56EE693}) can
+        then be created by every program in the prefix."""
+        self._run(["wine", "regsvr32", "/s", self.windows_path(os.path.join(bin_dir, "relvanlink.dll"))])
+
+    def unregister_link_component(self, bin_dir):
+        self._run(["wine", "regsvr32", "/u", "/s", self.windows_path(os.path.join(bin_dir, "relvanlink.dll"))])
+
     def destroy(self):
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=30, check=False)
         if self._server_pid and _alive(self._server_pid):
