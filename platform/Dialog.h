@@ -1,6 +1,7 @@
 // CDialog: a dialog window made from a dialog template, with the little of a
 // framework that the program needs: a window procedure to override, timers,
-// posted and sent messages, controls shown or hidden, and window placement.
+// posted and sent messages, controls shown, hidden, enabled, given a text or a
+// bitmap, and window placement.
 //
 // Two faces implement it: platform/win32 (real dialogs, the product) and
 // platform/sim (a simulated desktop on a virtual clock, for native tests).
@@ -55,6 +56,12 @@ public:
     bool IsWindowVisible() const;
     bool IsIconic() const;
     void ShowDlgItem(int id, bool show);
+    void EnableItem(int id, bool enable);
+    void SetItemText(int id, const std::string& text);
+    // Shows bitmap resource `bitmapId` in the static control `id` (a lamp).
+    // Each bitmap is loaded once and kept for the life of the program; a
+    // missing one leaves the control without image.
+    void SetItemBitmap(int id, int bitmapId);
 
     // Uses icon resource `iconId` as the big and small window icon.
     void SetIcon(int iconId);

@@ -1,4 +1,4 @@
-// Clock, pauses and the current directory.
+// Clock, pauses, the beeper and the current directory.
 #pragma once
 
 #include <string>
@@ -19,6 +19,9 @@ LocalTime Now();
 
 // Blocks the calling thread for `ms` milliseconds.
 void Pause(unsigned ms);
+
+// Sounds the speaker at `frequencyHz` for `durationMs`; blocks meanwhile.
+void Beep(unsigned frequencyHz, unsigned durationMs);
 
 // The current directory as the system gives it (at most 255 characters).
 std::string CurrentDirectory();

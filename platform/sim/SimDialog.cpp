@@ -29,6 +29,8 @@ WindowRect TemplateClientRect(int templateId) {
         return {0, 0, 300, 120};
     case 100:
         return {0, 0, 350, 110};
+    case 103:
+        return {0, 0, 865, 685};
     default:
         return {0, 0, 200, 100};
     }
@@ -156,6 +158,24 @@ bool CDialog::IsIconic() const {
 void CDialog::ShowDlgItem(int id, bool show) {
     if (sim::DialogState* state = sim::StateOf(m_hWnd)) {
         state->itemShown[id] = show;
+    }
+}
+
+void CDialog::EnableItem(int id, bool enable) {
+    if (sim::DialogState* state = sim::StateOf(m_hWnd)) {
+        state->itemEnabled[id] = enable;
+    }
+}
+
+void CDialog::SetItemText(int id, const std::string& text) {
+    if (sim::DialogState* state = sim::StateOf(m_hWnd)) {
+        state->itemText[id] = text;
+    }
+}
+
+void CDialog::SetItemBitmap(int id, int bitmapId) {
+    if (sim::DialogState* state = sim::StateOf(m_hWnd)) {
+        state->itemBitmap[id] = bitmapId;
     }
 }
 

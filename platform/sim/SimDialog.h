@@ -1,5 +1,5 @@
 // What the simulated desktop knows of a dialog beyond the World's tables:
-// placement, visibility and the controls shown. Native tests read it.
+// placement, visibility and what was set on the controls. Native tests read it.
 #pragma once
 
 #include "platform/Dialog.h"
@@ -22,6 +22,11 @@ struct DialogState {
     int bigIcon = 0;
     int smallIcon = 0;
     std::map<int, bool> itemShown;
+    // What the program set on its controls, by id (the template's start
+    // values are not known here).
+    std::map<int, bool> itemEnabled;
+    std::map<int, std::string> itemText;
+    std::map<int, int> itemBitmap;
     std::wstring systemMenuItem;
     UINT systemMenuId = 0;
 };

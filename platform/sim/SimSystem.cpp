@@ -14,6 +14,11 @@ void Pause(unsigned ms) {
     sim::World::Get().Sleep(ms);
 }
 
+// The simulated speaker is silent; the time passes as on the real one.
+void Beep(unsigned, unsigned durationMs) {
+    sim::World::Get().Sleep(durationMs);
+}
+
 std::string CurrentDirectory() {
     return sim::World::Get().currentDirectory.substr(0, 255);
 }

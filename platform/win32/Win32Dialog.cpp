@@ -2,10 +2,24 @@
 // object found through DWLP_USER and its WindowProc called for every message.
 #include "platform/Dialog.h"
 
+#include <map>
+
 namespace {
 
 HINSTANCE Instance() {
     return GetModuleHandleW(nullptr);
+}
+
+// Bitmap resources shown in static controls, loaded at first use and kept
+// for the life of the program (a static control does not own its image).
+HBITMAP SharedBitmap(int bitmapId) {
+    static std::map<int, HBITMAP> loaded;
+    auto it = loaded.find(bitmapId);
+    if (it == loaded.end()) {
+        HANDLE image = LoadImageW(Instance(), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0);
+        it = loaded.emplace(bitmapId, static_cast<HBITMAP>(image)).first;
+    }
+    return it->second;
 }
 
 } // namespace
@@ -120,6 +134,21 @@ void CDialog::ShowDlgItem(int id, bool show) {
     if (HWND item = GetDlgItem(m_hWnd, id)) {
         ::ShowWindow(item, show ? SW_SHOW : SW_HIDE);
     }
+}
+
+void CDialog::EnableItem(int id, bool enable) {
+    if (HWND item = GetDlgItem(m_hWnd, id)) {
+        ::EnableWindow(item, enable ? TRUE : FALSE);
+    }
+}
+
+void CDialog::SetItemText(int id, const std::string& text) {
+    ::SetDlgItemTextA(m_hWnd, id, text.c_str());
+}
+
+void CDialog::SetItemBitmap(int id, int bitmapId) {
+    ::SendDlgItemMessageW(m_hWnd, id, STM_SETIMAGE, IMAGE_BITMAP,
+                          reinterpret_cast<LPARAM>(SharedBitmap(bitmapId)));
 }
 
 void CDialog::SetIcon(int iconId) {

@@ -23,6 +23,10 @@ void Pause(unsigned ms) {
     Sleep(ms);
 }
 
+void Beep(unsigned frequencyHz, unsigned durationMs) {
+    ::Beep(frequencyHz, durationMs);
+}
+
 std::string CurrentDirectory() {
     char buffer[256];
     DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
