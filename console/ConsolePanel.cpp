@@ -1,14 +1,14 @@
 #include "console/ConsolePanel.h"
 
+#include "console/PCOPDlg.h"
+
 namespace {
 
-// The console panel is not part of this build yet: the main window then runs
-// without one, exactly as it does for a type-15 start where creation fails.
-IConsolePanel* NoConsolePanel() {
-    return nullptr;
+IConsolePanel* MakePCOPDlg() {
+    return new CPCOPDlg();
 }
 
-ConsolePanelFactory g_consoleFactory = NoConsolePanel;
+ConsolePanelFactory g_consoleFactory = MakePCOPDlg;
 
 } // namespace
 
@@ -17,5 +17,5 @@ IConsolePanel* MakeConsolePanel() {
 }
 
 void SetConsolePanelFactory(ConsolePanelFactory factory) {
-    g_consoleFactory = factory ? factory : NoConsolePanel;
+    g_consoleFactory = factory ? factory : MakePCOPDlg;
 }

@@ -29,8 +29,9 @@ public:
     virtual std::string StatusText() const = 0;
 };
 
-// Makes a console panel owned by the caller; null when this build has none.
+// Makes a console panel owned by the caller (null when none can be made).
 using ConsolePanelFactory = IConsolePanel* (*)();
 IConsolePanel* MakeConsolePanel();
-// Replaces the factory (the native tests install a recording panel).
+// Replaces the factory (the native tests install a recording panel); null
+// gives back the console panel CPCOPDlg.
 void SetConsolePanelFactory(ConsolePanelFactory factory);

@@ -30,10 +30,14 @@ WindowRect TemplateClientRect(int templateId) {
     case 100:
         return {0, 0, 350, 110};
     case 103:
-        return {0, 0, 865, 685};
+        return {0, 0, 988, 684};
     default:
         return {0, 0, 200, 100};
     }
+}
+
+bool TemplateVisible(int templateId) {
+    return templateId != 103; // the console panel is a child, shown when asked
 }
 
 } // namespace sim
@@ -55,7 +59,7 @@ bool CDialog::Create(CDialog* parent) {
     state.parent = parent ? parent->GetSafeHwnd() : nullptr;
     state.clientRect = sim::TemplateClientRect(m_templateId);
     state.windowRect = state.clientRect;
-    state.visible = true;
+    state.visible = sim::TemplateVisible(m_templateId);
     OnInitDialog();
     return true;
 }

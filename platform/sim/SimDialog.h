@@ -35,5 +35,7 @@ struct DialogState {
 DialogState* StateOf(HWND hwnd);
 // The client size that a dialog template gives (the templates of the program).
 WindowRect TemplateClientRect(int templateId);
+// Whether a window made from the template is visible from its creation.
+bool TemplateVisible(int templateId);
 
 } // namespace sim
