@@ -32,7 +32,13 @@ def wine_path():
 
 
 class WinePrefix:
-    def __init__(self):
+    """Headless with Wine's null display driver; with `display` (an X display such as
+    ":91", e.g. an Xvfb) windows are drawn there, inside one Wine desktop of
+    `desktop_size`, so that tests can look at them."""
+
+    def __init__(self, display=None, desktop_size="1024x768"):
+        self.display = display
+        self.desktop_size = desktop_size
         self.root = tempfile.mkdtemp(prefix="relvan-e2e-")
         self.path = os.path.join(self.root, "prefix")
         self.shim_dir = os.path.join(self.root, "shim")
@@ -46,13 +52,22 @@ class WinePrefix:
             LD_PRELOAD=os.path.join(self.shim_dir, "$LIB", "libtiocmshim.so"),
         )
         self.env.pop("DISPLAY", None)
+        if display is not None:
+            self.env["DISPLAY"] = display
         self._server_pid = None
 
     def create(self):
         processes.on_exit(self.destroy)
         subprocess.run([SHIM_BUILD, self.shim_dir], check=True, timeout=120)
         self._run(["wine", "wineboot", "--init"], timeout=180)
-        self._run(["wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", "null", "/f"])
+        self._run(["wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Graphics", "/d", self._driver(), "/f"])
+        if self.display is not None:
+            explorer = r"HKCU\Software\Wine\Explorer"
+            self._run(["wine", "reg", "add", explorer, "/v", "Desktop", "/d", "Default", "/f"])
+            self._run(["wine", "reg", "add", explorer + r"\Desktops", "/v", "Default", "/d", self.desktop_size, "/f"])
+            # Arial's metric twin, as on a Windows machine (fonts-liberation).
+            fonts = r"HKCU\Software\Wine\Fonts\Replacements"
+            self._run(["wine", "reg", "add", fonts, "/v", "Arial", "/d", "Liberation Sans", "/f"])
         self._run(["wineserver", "-w"], timeout=120)
         # A persistent server keeps every later start fast. `wineserver -p` returns once
         # the server listens; its id is looked up so destroy() can make sure it ended.
@@ -60,6 +75,9 @@ class WinePrefix:
         self._server_pid = self._find_server_pid()
         self._run(["wine", "wineboot"], timeout=120)
         return self
+
+    def _driver(self):
+        return "null" if self.display is None else "x11"
 
     def _find_server_pid(self):
         for entry in os.listdir("/proc"):

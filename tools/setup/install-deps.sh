@@ -12,6 +12,7 @@ PACKAGES=(
     socat gcc-multilib
     googletest libgtest-dev libbenchmark-dev
     python3 procps
+    xvfb x11-apps fonts-liberation fonts-wine
 )
 
 is_installed() {

@@ -1,6 +1,7 @@
 // wintest: acts on other programs' windows like an outside program or an operator,
 // for the end-to-end tests. Exit code 0 on success, 1 when the window or box did not
 // turn up (in time), 2 on a usage error.
+#include "tools/wintest/Controls.h"
 #include "tools/wintest/MessageBoxes.h"
 #include "tools/wintest/SystemMenu.h"
 #include "tools/wintest/TopWindows.h"
@@ -22,6 +23,8 @@ const char kUsageText[] = "usage:\n"
                           "  wintest info <title>             print visibility and placement\n"
                           "  wintest close <title>            post WM_CLOSE\n"
                           "  wintest command <title> <id>     post WM_COMMAND with that id\n"
+                          "  wintest item <title> <id>        print the screen rectangle, state\n"
+                          "                                   and text of control <id> inside\n"
                           "  wintest msgbox <caption> <ms>    wait for a message box, print its\n"
                           "                                   text, press its first button\n"
                           "  wintest syscommand <title> <id> <ms>\n"
@@ -59,6 +62,17 @@ int printInfo(const std::string& title) {
     GetWindowRect(hwnd, &rect);
     std::printf("visible=%d x=%ld y=%ld w=%ld h=%ld\n", IsWindowVisible(hwnd) ? 1 : 0, rect.left,
                 rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    return kOk;
+}
+
+int printControl(const std::string& title, int id) {
+    HWND hwnd = wintest::findWindow(title);
+    HWND control = hwnd != nullptr ? wintest::findControl(hwnd, id) : nullptr;
+    if (control == nullptr) {
+        std::fprintf(stderr, "wintest: no control %d in \"%s\"\n", id, title.c_str());
+        return kNotFound;
+    }
+    std::printf("%s\n", wintest::describeControl(control).c_str());
     return kOk;
 }
 
@@ -106,6 +120,9 @@ int run(const std::string& verb, int argc, char** argv) {
     }
     if (verb == "command" && argc == 4) {
         return postTo(title, WM_COMMAND, static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 10)));
+    }
+    if (verb == "item" && argc == 4) {
+        return printControl(title, std::atoi(argv[3]));
     }
     if (verb == "syscommand" && argc == 5) {
         return chooseSystemCommand(title, static_cast<UINT>(std::strtoul(argv[3], nullptr, 10)),
