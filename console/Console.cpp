@@ -7,7 +7,7 @@ CConsole::CConsole(ILinkControl& link, IParallelPort& port, IConsoleOutputs& out
     : m_link(link), m_port(port), m_out(outputs), m_hostProfile(hostProfile) {}
 
 // A shown text goes to the status edit and to the owner.
-void CConsole::Show(const std::string& text) {
+void CConsole::ShowStatus(const std::string& text) {
     SetText(panel::kStatusEdit, text);
     m_out.PostStatusText(text);
 }

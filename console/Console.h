@@ -63,9 +63,16 @@ public:
     // A console command from the host (codes other than 100 and 111).
     void OnHostCommand(unsigned code, const std::string& text);
 
+    // Shows `text` in the status edit and passes it to the owner (for texts
+    // that come from the panel's faces, such as a missing link control).
+    void ShowStatus(const std::string& text);
+    // The console's settings for the host (kind 112): the kV, mA, mAs and sec
+    // step texts, large focus, mode (2 with AEC, else 1 mAs or 0 sec), the
+    // three fields and the density as shown; those four are 0 without AEC.
+    std::string HostStatusText() const;
+
 private:
     // Console.cpp: the helpers.
-    void Show(const std::string& text);
     void LogStatus(const std::string& text);
     void StartTimer(unsigned id, unsigned periodMs);
     void StopTimer(unsigned id);

@@ -43,6 +43,17 @@ void CConsole::ShowMa() {
     SetText(panel::kMaEdit, StepText(m_state.m_maTable, m_state.m_nMaIndex));
 }
 
+std::string CConsole::HostStatusText() const {
+    const ConsoleState& s = m_state;
+    const bool aec = s.m_bAec == 1;
+    return FormatText(
+        "%s;%s;%s;%s;%d;%d;%d;%d;%d;%d;", StepText(s.m_kvTable, s.m_nKvIndex).c_str(),
+        StepText(s.m_maTable, s.m_nMaIndex).c_str(), StepText(s.m_masTable, s.m_nMasIndex).c_str(),
+        StepText(s.m_secTable, s.m_nSecIndex).c_str(), s.m_bLargeFocus, aec ? 2 : s.m_bMasMode,
+        aec && s.m_bField1 != 0 ? 1 : 0, aec && s.m_bField2 != 0 ? 1 : 0,
+        aec && s.m_bField3 != 0 ? 1 : 0, aec ? s.m_nDensity - 6 : 0);
+}
+
 // The time or mAs step of the current mode, with its lamp.
 void CConsole::ShowTime() {
     const ConsoleState& s = m_state;

@@ -65,11 +65,11 @@ void CConsole::OnLinkEvent(int eventId, const LinkArgs& args) {
 
 void CConsole::OnStateCode(const std::string& code) {
     if (code == "RS01") {
-        Show("Generator Ready");
+        ShowStatus("Generator Ready");
     } else if (code == "RS02") {
-        Show("Generator Busy");
+        ShowStatus("Generator Busy");
     } else if (code == "RS03") {
-        Show("Generator Wait");
+        ShowStatus("Generator Wait");
     } else if (code == "RS04" && m_state.m_bChargeOn == 0) {
         ChargeOnOk();
         if (m_state.m_nModel == 2) {
@@ -114,7 +114,7 @@ void CConsole::OnReport(const std::string& code, const std::string& value) {
     } else if (code == "R104") {
         OnStatusReport(value);
     } else if (code == "R105") {
-        Show("Generator HT Reset !!");
+        ShowStatus("Generator HT Reset !!");
         s.m_bCheckLatched = 0;
     }
 }
@@ -170,5 +170,5 @@ void CConsole::OnWatchdogTimer() {
     ReleaseLines();
     ChargeOffOk();
     CompletePowerOff();
-    Show("USB Link Deconnection !!");
+    ShowStatus("USB Link Deconnection !!");
 }

@@ -90,7 +90,7 @@ constexpr int kPowerOffButtons[] = {panel::kModel20kW, panel::kModel32kW, panel:
 } // namespace
 
 void CConsole::PowerOn() {
-    Show("Generator Power ON Start");
+    ShowStatus("Generator Power ON Start");
     if (m_state.m_nModel == 1) {
         WritePort(kPortPowerOn);
         StartTimer(kTimerPowerOn, kPowerOnDelayMs);
@@ -115,7 +115,7 @@ void CConsole::OnPowerOnTimer() {
 
 // Timer 2: the charge-on start.
 void CConsole::StartCharge() {
-    Show("Generator Charge ON Start");
+    ShowStatus("Generator Charge ON Start");
     for (int method : {kMethodChargeOn1, kMethodSmallFocus, kMethodLowScale, kMethodChargeOn4}) {
         Call(method);
     }
@@ -126,7 +126,7 @@ void CConsole::PowerOnOk() {
         m_state.m_bPowerOn = 1;
     }
     Light(panel::kLampPortOpen, true);
-    Show("Generator Power ON OK !!");
+    ShowStatus("Generator Power ON OK !!");
     for (int id : kPowerOffButtons) {
         Enable(id, false);
     }
@@ -136,7 +136,7 @@ void CConsole::PowerOnOk() {
 void CConsole::ChargeOnOk() {
     m_state.m_bChargeOn = 1;
     Light(panel::kLampCharge, true);
-    Show("Generator Charge ON OK !!");
+    ShowStatus("Generator Charge ON OK !!");
     for (int id : {panel::kLampAux, panel::kLampSmallFocus, panel::kLampLowScale}) {
         Light(id, true);
     }
@@ -204,7 +204,7 @@ void CConsole::ReleaseLines() {
 
 void CConsole::ChargeOffOk() {
     m_state.m_bChargeOn = 0;
-    Show("Generator Charge OFF OK !!");
+    ShowStatus("Generator Charge OFF OK !!");
     Light(panel::kLampCharge, false);
     for (int id : kUnchargedDisabled) {
         Enable(id, false);
@@ -241,7 +241,7 @@ void CConsole::PowerOffOk() {
     s.m_nMaIndex = 0;
     s.m_nSecIndex = kStartSecIndex;
     s.m_nMasIndex = 0;
-    Show("Generator Power OFF OK !!");
+    ShowStatus("Generator Power OFF OK !!");
     Light(panel::kLampPortOpen, false);
     for (int id : kPowerOffButtons) {
         Enable(id, true);

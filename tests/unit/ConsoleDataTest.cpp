@@ -263,3 +263,21 @@ TEST_F(ConsoleData, ChargeCompletionShowsStepsAndSignedReferenceData) {
     EXPECT_TRUE(View(panel::kLampSec).lit);
     EXPECT_FALSE(View(panel::kLampMas).lit);
 }
+
+TEST_F(ConsoleData, HostStatusTextFromTheCurrentSteps) {
+    Start("");
+    EXPECT_EQ(panel->console.HostStatusText(), "40;10;0.1;0.025;0;0;0;0;0;0;");
+    ConsoleState state = State();
+    state.m_nKvIndex = 30;
+    state.m_nMasIndex = 200; // beyond the table: no text
+    state.m_bLargeFocus = 1;
+    state.m_bMasMode = 1;
+    state.m_bField1 = 1;
+    state.m_bField3 = 4;
+    state.m_nDensity = 8;
+    panel->console.RestoreState(state);
+    EXPECT_EQ(panel->console.HostStatusText(), "70;10;;0.025;1;1;0;0;0;0;");
+    state.m_bAec = 1;
+    panel->console.RestoreState(state);
+    EXPECT_EQ(panel->console.HostStatusText(), "70;10;;0.025;1;2;1;0;1;2;");
+}

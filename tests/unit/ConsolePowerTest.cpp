@@ -268,3 +268,18 @@ TEST_F(ConsolePower, DestroyIdlesThePortInModel1Only) {
         EXPECT_TRUE(State().m_timers.empty()) << model;
     }
 }
+
+TEST_F(ConsolePower, ThePollPutsTheHandSwitchLampsOutWhileNotCharged) {
+    for (int model : {1, 2}) {
+        Start("Model=" + std::to_string(model) + "\r\n");
+        ConsoleState state = State();
+        for (int id : {panel::kLampStanding, panel::kLampHandReady, panel::kLampHandExposure}) {
+            state.m_view[id].lit = true;
+        }
+        panel->console.RestoreState(state);
+        Advance(10);
+        for (int id : {panel::kLampStanding, panel::kLampHandReady, panel::kLampHandExposure}) {
+            EXPECT_FALSE(View(id).lit) << model << " " << id;
+        }
+    }
+}
