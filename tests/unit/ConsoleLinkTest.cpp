@@ -155,3 +155,24 @@ TEST_F(ConsoleLink, TheSameRunGivesEqualStatesAndHashes) {
     const std::unordered_set<ConsoleState> distinct{states[0], states[1], copy, timers};
     EXPECT_EQ(distinct.size(), 3u);
 }
+
+TEST(ConsolePanelView, KindsOfTheControlsAndTheStartView) {
+    std::map<panel::ControlKind, int> counts;
+    const panel::PanelView view;
+    std::vector<int> enabled;
+    for (int id = panel::kFirstControl; id <= panel::kLastControl; ++id) {
+        ++counts[panel::KindOf(id)];
+        if (view[id].enabled) {
+            enabled.push_back(id);
+        }
+        EXPECT_FALSE(view[id].lit) << id;
+        EXPECT_EQ(view[id].text, "") << id;
+    }
+    EXPECT_EQ(counts[panel::ControlKind::kButton], 44);
+    EXPECT_EQ(counts[panel::ControlKind::kEdit], 22);
+    EXPECT_EQ(counts[panel::ControlKind::kLamp], 26);
+    EXPECT_EQ(counts[panel::ControlKind::kLinkControl], 1);
+    EXPECT_EQ(panel::KindOf(panel::kMaShiftSave), panel::ControlKind::kButton);
+    EXPECT_EQ(panel::KindOf(panel::kStatusEdit), panel::ControlKind::kEdit);
+    EXPECT_EQ(enabled, (std::vector<int>{1004, 1016, 1018, 1039, 1068, 1077, 1078, 1079}));
+}
