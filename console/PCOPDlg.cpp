@@ -65,7 +65,7 @@ void CPCOPDlg::HostCommand(unsigned code, const std::string& text) {
 }
 
 std::string CPCOPDlg::StatusText() const {
-    return std::string();
+    return m_console.HostStatusText();
 }
 
 BOOL CPCOPDlg::OnInitDialog() {
@@ -74,7 +74,7 @@ BOOL CPCOPDlg::OnInitDialog() {
     m_console.OnInitDialog();
     const std::string portStatus = m_faces->PortStatusText();
     if (!portStatus.empty()) {
-        PostStatusText(portStatus);
+        m_console.ShowStatus(portStatus);
     }
     ShowView();
     return TRUE;
@@ -88,7 +88,7 @@ void CPCOPDlg::CreateLinkControl() {
         ShowView();
     });
     if (!created) {
-        PostStatusText("USB Link Control Missing !!");
+        m_console.ShowStatus("USB Link Control Missing !!");
     }
 }
 

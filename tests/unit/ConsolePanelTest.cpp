@@ -132,6 +132,7 @@ TEST_F(ConsolePanel, WithoutTheLinkControlThePanelStillOpensAndSaysSo) {
     EXPECT_FALSE(Faces().linkPresent);
     EXPECT_TRUE(LogHas("[E] Link control {7127E44D-6E77-4C78-B2C9-502CB56EE693} cannot be "
                        "created: 0x80040154 (class not registered)\r\n"));
+    EXPECT_EQ(Text(panel::kStatusEdit), "USB Link Control Missing !!");
     Advance(1);
     EXPECT_TRUE(LogHas("[I] USB Link Control Missing !!\r\n"));
     // What needs no link works: the model buttons.
