@@ -52,12 +52,12 @@ def _free_display():
 
 
 class Image:
-    """RGB pixels, row by row."""
+    """A screen grab: pixels read one by one, or the whole image written as a PNG."""
 
     def __init__(self, width, height, rgb):
         self.width = width
         self.height = height
-        self.rgb = rgb  # bytes, 3 per pixel
+        self.rgb = rgb  # bytes, 3 per pixel, row by row
 
     @classmethod
     def from_xwd(cls, data):
@@ -68,20 +68,18 @@ class Image:
         byte_order, bits_per_pixel, bytes_per_line = fields[7], fields[11], fields[12]
         masks = fields[14:17]  # red, green, blue
         ncolors = fields[19]  # colour map entries after the window name
-        if bits_per_pixel not in (24, 32):
-            raise ValueError("xwd image with %d bits per pixel" % bits_per_pixel)
+        if bits_per_pixel not in (24, 32) or byte_order != 0 or masks != (0xFF0000, 0xFF00, 0xFF):
+            raise ValueError("unexpected xwd layout: %d bits, order %d, masks %r" % (bits_per_pixel, byte_order, masks))
         size = bits_per_pixel // 8
         start = header_size + ncolors * 12
-        order = "little" if byte_order == 0 else "big"
-        shifts = [_shift(mask) for mask in masks]
         rgb = bytearray(width * height * 3)
         for y in range(height):
-            row = data[start + y * bytes_per_line :]
-            for x in range(width):
-                value = int.from_bytes(row[x * size : x * size + size], order)
-                i = (y * width + x) * 3
-                for c in range(3):
-                    rgb[i + c] = (value & masks[c]) >> shifts[c]
+            row = data[start + y * bytes_per_line : start + y * bytes_per_line + width * size]
+            out = y * width * 3
+            # Each pixel is blue, green, red (and a pad byte) in memory.
+            rgb[out : out + width * 3 : 3] = row[2::size]
+            rgb[out + 1 : out + width * 3 : 3] = row[1::size]
+            rgb[out + 2 : out + width * 3 : 3] = row[0::size]
         return cls(width, height, bytes(rgb))
 
     def pixel(self, x, y):
@@ -93,21 +91,14 @@ class Image:
         return Image(width, height, b"".join(rows))
 
     def save_png(self, path):
-        raw = b"".join(b"\0" + self.rgb[y * self.width * 3 : (y + 1) * self.width * 3] for y in range(self.height))
+        row_size = self.width * 3
+        raw = b"".join(b"\0" + self.rgb[y * row_size : (y + 1) * row_size] for y in range(self.height))
         header = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
         with open(path, "wb") as out:
             out.write(b"\x89PNG\r\n\x1a\n")
             for kind, body in ((b"IHDR", header), (b"IDAT", zlib.compress(raw, 9)), (b"IEND", b"")):
                 out.write(struct.pack(">I", len(body)) + kind + body)
                 out.write(struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-
-
-def _shift(mask):
-    shift = 0
-    while mask and not mask & 1:
-        mask >>= 1
-        shift += 1
-    return shift
 
 
 _screen = None

@@ -25,6 +25,7 @@ const char kUsageText[] = "usage:\n"
                           "  wintest command <title> <id>     post WM_COMMAND with that id\n"
                           "  wintest item <title> <id>        print the screen rectangle, state\n"
                           "                                   and text of control <id> inside\n"
+                          "  wintest click <title> <id>       click button <id> inside the window\n"
                           "  wintest msgbox <caption> <ms>    wait for a message box, print its\n"
                           "                                   text, press its first button\n"
                           "  wintest syscommand <title> <id> <ms>\n"
@@ -76,6 +77,17 @@ int printControl(const std::string& title, int id) {
     return kOk;
 }
 
+// As an operator's click: a disabled button ignores it.
+int clickControl(const std::string& title, int id) {
+    HWND hwnd = wintest::findWindow(title);
+    HWND control = hwnd != nullptr ? wintest::findControl(hwnd, id) : nullptr;
+    if (control == nullptr) {
+        std::fprintf(stderr, "wintest: no control %d in \"%s\"\n", id, title.c_str());
+        return kNotFound;
+    }
+    return PostMessageA(control, BM_CLICK, 0, 0) ? kOk : kNotFound;
+}
+
 int dismissMessageBox(const std::string& caption, DWORD timeoutMs) {
     HWND box = wintest::waitForWindow(caption, timeoutMs, "#32770");
     if (box == nullptr) {
@@ -123,6 +135,9 @@ int run(const std::string& verb, int argc, char** argv) {
     }
     if (verb == "item" && argc == 4) {
         return printControl(title, std::atoi(argv[3]));
+    }
+    if (verb == "click" && argc == 4) {
+        return clickControl(title, std::atoi(argv[3]));
     }
     if (verb == "syscommand" && argc == 5) {
         return chooseSystemCommand(title, static_cast<UINT>(std::strtoul(argv[3], nullptr, 10)),
