@@ -2,20 +2,12 @@
 // under Wine, over the serial line that run-wine-unit-tests.sh makes: COM41 is
 // the component's port, COM42 the device end this test plays. One scenario,
 // as the registry and the Lumora.ini beside this program are shared.
-#include "console/win32/DVarnel.h"
+#include "LinkWineFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
-
-using Event = std::pair<int, LinkArgs>;
-using LogLine = std::pair<std::string, int>;
-constexpr DWORD kWaitMs = 5000;
 
 std::string ProgramFolder() {
     char path[MAX_PATH];
@@ -35,17 +27,6 @@ bool RegisterComponent(bool enter) {
     const bool done = entry != nullptr && SUCCEEDED(entry());
     FreeLibrary(dll);
     return done;
-}
-
-void Pump(const std::function<bool()>& done, DWORD ms = kWaitMs) {
-    const DWORD start = GetTickCount();
-    while (!done() && GetTickCount() - start < ms) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
 }
 
 // The device end of the line: reads return at once with what has arrived.
@@ -77,7 +58,7 @@ public:
         WriteFile(m_port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
     // The lines (without LF) that arrive within `ms`, up to `count` of them.
-    std::vector<std::string> Lines(size_t count, DWORD ms = kWaitMs) {
+    std::vector<std::string> Lines(size_t count, DWORD ms = kLinkWaitMs) {
         const DWORD start = GetTickCount();
         std::vector<std::string> lines;
         while (lines.size() < count && GetTickCount() - start < ms) {
@@ -101,15 +82,11 @@ private:
     std::string m_pending;
 };
 
-class LinkControlWine : public testing::Test {
+// With the Lumora.ini beside this program that the component reads.
+class LinkControlWine : public LinkSiteFixture {
 protected:
-    void SetUp() override {
-        m_parent = CreateWindowExA(0, "STATIC", "panel", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
-                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(m_parent, nullptr);
-    }
     void TearDown() override {
-        DestroyWindow(m_parent);
+        LinkSiteFixture::TearDown();
         DeleteFileA(m_ini.c_str());
     }
     void WriteIni(int port) {
@@ -120,30 +97,8 @@ protected:
         WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         CloseHandle(file);
     }
-    void Attach(CDVarnel& link) {
-        link.SetLog(
-            [this](const std::string& text, int level) { m_log.emplace_back(text, level); });
-        link.SetEventHandler([this](int id, const LinkArgs& args) {
-            EXPECT_FALSE(m_calling) << "event " << id << " inside a call";
-            m_events.emplace_back(id, args);
-            if (m_onEvent) {
-                m_onEvent(id, args);
-            }
-        });
-    }
-    void Call(CDVarnel& link, int id, const LinkArgs& args) {
-        m_calling = true;
-        link.Invoke(id, args);
-        m_calling = false;
-    }
 
-    const RECT m_rect{0, 0, 8, 8};
     const std::string m_ini = ProgramFolder() + "Lumora.ini";
-    HWND m_parent = nullptr;
-    std::vector<LogLine> m_log;
-    std::vector<Event> m_events;
-    std::function<void(int, const LinkArgs&)> m_onEvent;
-    bool m_calling = false;
 };
 
 TEST_F(LinkControlWine, HostsTheComponentOverASerialLine) {
@@ -213,15 +168,15 @@ TEST_F(LinkControlWine, HostsTheComponentOverASerialLine) {
     Call(link, 3, {});
     EXPECT_TRUE(m_events.empty());
     Pump([&] { return m_events.size() >= 3; });
-    EXPECT_EQ(m_events,
-              (std::vector<Event>{{9, {"RS01"}}, {5, {"R201", "", "12"}}, {6, {"LINK", "55"}}}));
+    EXPECT_EQ(m_events, (std::vector<LinkEvent>{
+                            {9, {"RS01"}}, {5, {"R201", "", "12"}}, {6, {"LINK", "55"}}}));
     EXPECT_EQ(device.Lines(2), (std::vector<std::string>{"CALL\t3", "CALL\t58\t55"}));
 
     device.Send("EVENT\t9\tRS07\nEVENT\t9\tRS01\n");
     Pump([&] { return !link.IsPresent(); });
     Pump([] { return false; }, 300);
     EXPECT_EQ(m_events.size(), 4u);
-    EXPECT_EQ(m_events.back(), (Event{9, {"RS07"}}));
+    EXPECT_EQ(m_events.back(), (LinkEvent{9, {"RS07"}}));
     EXPECT_EQ(GetDlgItem(m_parent, 1076), nullptr);
     Call(link, 1, {});
     EXPECT_TRUE(device.Lines(1, 300).empty());
