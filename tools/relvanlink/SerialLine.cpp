@@ -65,8 +65,9 @@ bool SerialLine::Configure(unsigned baud) {
     dcb.fOutxDsrFlow = FALSE;
     dcb.fOutX = FALSE;
     dcb.fInX = FALSE;
+    m_msPerByte = std::max<DWORD>(1, kBitsPerByte * 1000 / baud);
     COMMTIMEOUTS timeouts{};
-    timeouts.WriteTotalTimeoutMultiplier = std::max<DWORD>(1, kBitsPerByte * 1000 / baud);
+    timeouts.WriteTotalTimeoutMultiplier = m_msPerByte;
     timeouts.WriteTotalTimeoutConstant = kWriteSlackMs;
     PurgeComm(m_port, PURGE_RXCLEAR | PURGE_TXCLEAR);
     return SetCommState(m_port, &dcb) && SetCommTimeouts(m_port, &timeouts);
@@ -81,12 +82,22 @@ bool SerialLine::Write(const std::string& bytes) {
     ResetEvent(m_writeDone);
     DWORD written = 0;
     const DWORD size = static_cast<DWORD>(bytes.size());
-    if (!WriteFile(m_port, bytes.data(), size, &written, &overlapped) &&
-        (GetLastError() != ERROR_IO_PENDING ||
-         !GetOverlappedResult(m_port, &overlapped, &written, TRUE))) {
+    if (WriteFile(m_port, bytes.data(), size, &written, &overlapped)) {
+        return written == size;
+    }
+    if (GetLastError() != ERROR_IO_PENDING) {
         return false;
     }
-    return written == size;
+    // The port's write time-out bounds the write; this bounds it too where a
+    // driver ignores it.
+    if (WaitForSingleObject(m_writeDone, WriteTimeoutMs(size)) != WAIT_OBJECT_0) {
+        CancelIo(m_port);
+    }
+    return GetOverlappedResult(m_port, &overlapped, &written, TRUE) && written == size;
+}
+
+DWORD SerialLine::WriteTimeoutMs(DWORD size) const {
+    return kWriteSlackMs + size * m_msPerByte;
 }
 
 void SerialLine::Close() {

@@ -30,6 +30,7 @@ public:
 
 private:
     bool Configure(unsigned baud);
+    DWORD WriteTimeoutMs(DWORD size) const;
     DWORD ReadLoop();
     // One overlapped read into `buffer`; false on the stop event or a failure.
     bool Read(char* buffer, DWORD wanted, DWORD& count);
@@ -40,5 +41,6 @@ private:
     HANDLE m_readDone = nullptr;
     HANDLE m_writeDone = nullptr;
     HANDLE m_thread = nullptr;
+    DWORD m_msPerByte = 1;
     Receiver m_receiver;
 };
