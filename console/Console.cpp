@@ -66,6 +66,10 @@ void CConsole::OnDestroy() {
 }
 
 bool CConsole::OnCommand(int controlId) {
+    if (OnParameterCommand(controlId) || OnEditorCommand(controlId) ||
+        OnOptionCommand(controlId)) {
+        return true;
+    }
     switch (controlId) {
     case panel::kPowerOn:
         PowerOn();
@@ -104,6 +108,9 @@ void CConsole::OnTimer(unsigned id) {
         break;
     case kTimerChargeDone:
         OnChargeDone();
+        break;
+    case kTimerPreheatSaved:
+        OnPreheatSavedTimer();
         break;
     case kTimerErrorPowerOff:
         StopTimer(id);
@@ -145,6 +152,3 @@ void CConsole::OnHandSwitchPoll() {
         Light(panel::kLampHandExposure, false);
     }
 }
-
-// No console command of the host is understood yet: each is ignored.
-void CConsole::OnHostCommand(unsigned, const std::string&) {}

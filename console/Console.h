@@ -12,6 +12,12 @@
 //   console/ConsoleLinkEvents.cpp  the link control's events, the watchdog
 //   console/ConsoleDisplays.cpp    parameter displays and the options
 //                                  reapplied at charge completion
+//   console/ConsoleParameters.cpp  kV, mA, sec and mAs stepping, the OVER
+//                                  judgement, the ready's reference texts
+//   console/ConsoleParametersEditors.cpp  shift and pre-heat editors
+//   console/ConsoleOptions.cpp     receptor, rotor, AEC, fields, density
+//   console/ConsoleModeChange.cpp  sec/mAs mode change, the host's exposure
+//   console/ConsoleHostCommands.cpp  the host's console commands
 #pragma once
 
 #include "console/ConsoleOutputs.h"
@@ -22,6 +28,7 @@
 #include <string>
 
 class CProfile;
+struct HostExposure;
 
 class CConsole {
 public:
@@ -88,6 +95,7 @@ private:
     void LoadPanelData();
     void ApplyPowerModel();
     void ReadStepTables();
+    void ReadMaTable();
     std::string ReadDataFile(const std::string& path);
     StepTable ReadStepTable(const std::string& path, int columnCount, std::size_t maxRows);
     OverGrid ReadOverTable(const std::string& path);
@@ -113,6 +121,55 @@ private:
     void OnData(const std::string& code, const std::string& value1, const std::string& value2);
     void OnLinkAnswerTimer();
     void OnWatchdogTimer();
+
+    // ConsoleParameters.cpp: stepping, the OVER judgement, the reference
+    // texts of the ready sequence.
+    bool OnParameterCommand(int controlId);
+    void StepKv(int delta);
+    void StepMa(int delta);
+    void StepSec(int delta);
+    void StepMas(int delta);
+    bool StepIndex(int& index, int maxIndex, int delta, const char* name);
+    void ShowTimeStep();
+    void ShowParameterMessage(const std::string& text);
+    void JudgeOver();
+    bool CombinationIsOver();
+    void ComputeReferenceTexts();
+
+    // ConsoleParametersEditors.cpp: the shift editors and the pre-heat
+    // editor.
+    struct ShiftEditor;
+    bool OnEditorCommand(int controlId);
+    void StepShift(const ShiftEditor& editor, int delta);
+    void SaveShift(const ShiftEditor& editor);
+    bool WriteRefData(const std::string& section, const std::string& key, int value);
+    void StepPreheat(int delta);
+    void SavePreheat();
+    void OnPreheatSavedTimer();
+
+    // ConsoleOptions.cpp.
+    bool OnOptionCommand(int controlId);
+    void SelectBucky(int bucky);
+    void SelectRotor(int high);
+    void ToggleAec();
+    void TurnAecOn(int field1, int field2, int field3);
+    void TurnAecOff();
+    void ToggleField(int field);
+    void ApplyFields();
+    void StepDensity(int delta);
+    void ApplyDensity();
+    void SendAecReference();
+
+    // ConsoleModeChange.cpp.
+    void ChangeMode();
+    void CarryTimeToMas();
+    void CarryMasToTime();
+    void ApplyHostExposure(const HostExposure& exposure);
+    bool MatchHostExposure(const HostExposure& exposure);
+
+    // ConsoleHostCommands.cpp.
+    void ApplyFieldDigits();
+    void TurnAecOnForHost();
 
     // ConsoleDisplays.cpp.
     void ShowKv();

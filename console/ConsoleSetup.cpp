@@ -132,13 +132,19 @@ void CConsole::ReadStepTables() {
     ConsoleState& s = m_state;
     constexpr std::size_t kAnyRows = std::numeric_limits<std::size_t>::max();
     s.m_kvTable = ReadStepTable(s.m_strStepKvPath, 3, kAnyRows);
+    ReadMaTable();
+    s.m_secTable = ReadStepTable(s.m_strStepSecPath, 2, kAnyRows);
+    s.m_masTable = ReadStepTable(s.m_strStepMasPath, 2, kAnyRows);
+}
+
+// The mA table, and its copy in the grid that the pre-heat editor changes.
+void CConsole::ReadMaTable() {
+    ConsoleState& s = m_state;
     s.m_maTable = ReadStepTable(s.m_strStepMaPath, 3, kMaGridRows);
     s.m_maGrid = MaGrid{};
     for (std::size_t row = 0; row < s.m_maTable.rows.size(); ++row) {
         s.m_maGrid[row] = s.m_maTable.rows[row];
     }
-    s.m_secTable = ReadStepTable(s.m_strStepSecPath, 2, kAnyRows);
-    s.m_masTable = ReadStepTable(s.m_strStepMasPath, 2, kAnyRows);
 }
 
 // A table that cannot be read is empty: the console shows nothing from it

@@ -14,6 +14,15 @@ bool AppendToFile(const std::string& path, const std::string& bytes);
 // cannot be opened or read.
 bool ReadFileBytes(const std::string& path, std::string& bytes);
 
+// Replaces the content of `path` (created when missing) with `bytes` in one
+// step: they are written to a new file beside it, "<path>.new", which then
+// takes the old file's place. False when any step fails; the old file is
+// then left as it was.
+bool ReplaceFileContent(const std::string& path, const std::string& bytes);
+
+// Whether `path` names an existing file or directory.
+bool FileExists(const std::string& path);
+
 // Creates one directory; an existing one or a failure is not reported.
 void MakeDirectory(const std::string& path);
 

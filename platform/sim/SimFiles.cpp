@@ -37,6 +37,27 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
     return read;
 }
 
+bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
+    const std::string fresh = sim::NativePath(path + ".new");
+    std::FILE* file = std::fopen(fresh.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool ok =
+        std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+    ok = std::fclose(file) == 0 && ok;
+    ok = ok && std::rename(fresh.c_str(), sim::NativePath(path).c_str()) == 0;
+    if (!ok) {
+        std::remove(fresh.c_str());
+    }
+    return ok;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(sim::NativePath(path).c_str(), &info) == 0;
+}
+
 void MakeDirectory(const std::string& path) {
     ::mkdir(sim::NativePath(path).c_str(), 0777);
 }

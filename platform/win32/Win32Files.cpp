@@ -39,6 +39,30 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
     return read;
 }
 
+bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
+    const std::string fresh = path + ".new";
+    HANDLE file = CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
+                  FALSE &&
+              written == bytes.size() && FlushFileBuffers(file) != FALSE;
+    ok = CloseHandle(file) != FALSE && ok;
+    ok = ok && MoveFileExA(fresh.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!ok) {
+        DeleteFileA(fresh.c_str());
+    }
+    return ok;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 void MakeDirectory(const std::string& path) {
     CreateDirectoryA(path.c_str(), nullptr);
 }
