@@ -138,11 +138,12 @@ void CRelvanDlg::CreateType15Console() {
     ShowDlgItem(kIdOk, false);
     ShowDlgItem(kIdStaticNotice, false);
     m_pConsole = MakeConsolePanel();
-    if (m_pConsole == nullptr) {
-        WriteLog("Console panel not available", 1);
+    if (m_pConsole == nullptr || !m_pConsole->CreatePanel(this)) {
+        WriteLog("Can't create the console panel", CLogFile::kError);
+        delete m_pConsole;
+        m_pConsole = nullptr;
         return;
     }
-    m_pConsole->CreatePanel(this);
     m_pConsole->ShowPanel(SW_SHOW);
     if (theApp.m_strHostTitle.empty()) {
         // The main window becomes the console's visible frame.

@@ -16,7 +16,8 @@ std::string Ini(const std::string& typeGen, const std::string& generatorKeys) {
 // A console panel that records what the main window asks of it.
 struct RecordingConsole : IConsolePanel {
     static inline std::vector<std::string> calls;
-    bool CreatePanel(CDialog*) override { return Note("create"), true; }
+    static inline bool createFails = false;
+    bool CreatePanel(CDialog*) override { return Note("create"), !createFails; }
     void ShowPanel(int command) override { Note("show " + std::to_string(command)); }
     WindowRect PanelClientRect() const override { return {0, 0, 400, 300}; }
     void MovePanel(int x, int y, int w, int h) override {
@@ -270,6 +271,16 @@ TEST_F(ConsoleWindow, WithAHostBothWindowsShrinkAndTheTrayIconIsAdded) {
     main.DestroyWindow();
     EXPECT_EQ(RecordingConsole::calls.back(), "destroy");
     EXPECT_EQ(main.m_pConsole, nullptr);
+}
+
+TEST_F(ConsoleWindow, APanelThatCannotBeCreatedIsLoggedAndLeftOut) {
+    RecordingConsole::createFails = true;
+    CRelvanDlg& main = Start();
+    RecordingConsole::createFails = false;
+    EXPECT_EQ(main.m_pConsole, nullptr);
+    EXPECT_TRUE(LogHas("[E] Can't create the console panel\r\n"));
+    Advance(250);
+    EXPECT_EQ(RecordingConsole::calls, (std::vector<std::string>{"create"}));
 }
 
 TEST(StartUp, ASecondCopyQuitsWithoutAWindow) {
