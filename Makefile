@@ -3,7 +3,8 @@
 #   make build    build/native (logic + unit tests) and build/win32 (relvan.exe, tools)
 #   make test     native unit tests, Win32 unit tests under Wine, Wine end-to-end tests
 #   make demo     relvan.exe under Wine talking to a simulated host and generator
-#                 (DEMO_TYPE=13 or DEMO_TYPE=17 for the other generator types)
+#                 (DEMO_TYPE=13, 15 or 17 for the other generator types)
+#   make screenshots  the console panel drawn under Xvfb, charged and off -> docs/*.png
 #   make fuzz     every fuzz target for its budget (10 million runs or 10 minutes)
 #   make bench    benchmarks under Wine and native micro-benchmarks -> bench/RESULTS.md
 #                 (about 17 minutes; not part of make test)
@@ -18,7 +19,7 @@ BENCH_DIR ?= build/bench
 BENCH_ARGS ?=
 
 .PHONY: deps build build-native build-win32 build-win64 build-wine build-fuzz test test-native test-wine-unit test-e2e \
-	test-fuzz-smoke fuzz demo format bench build-bench
+	test-fuzz-smoke fuzz demo screenshots format bench build-bench
 
 deps:
 	@tools/setup/install-deps.sh
@@ -87,6 +88,9 @@ bench: deps build-win32 build-wine build-bench
 
 demo: deps build-win32 build-wine
 	python3 tools/demo/demo.py --type $(DEMO_TYPE)
+
+screenshots: deps build-win32 build-wine
+	python3 tools/demo/screenshots.py --out docs
 
 format:
 	git ls-files -co --exclude-standard '*.c' '*.cpp' '*.h' | xargs clang-format -i

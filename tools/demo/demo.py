@@ -3,7 +3,11 @@
 (hostsim.exe) and a simulated generator (gensim) on a pty serial line, with a
 transcript of both sides, then the program's log.
 
-  python3 tools/demo/demo.py --type 11|13|17
+  python3 tools/demo/demo.py --type 11|13|15|17
+
+Type 15 shows the console panel's conversation through our link component: power on
+at start-up, charge, the link checks, power off and on by the host's console command
+100, and EXIT when the program is closed.
 """
 
 import argparse
@@ -15,6 +19,7 @@ import time
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(REPO, "tests", "e2e"))
 sys.path.insert(0, os.path.join(REPO, "tools", "gensim"))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import processes  # noqa: E402
 import tools  # noqa: E402
@@ -23,6 +28,7 @@ from ptypair import PtyPair  # noqa: E402
 from relvanrun import RelvanRun  # noqa: E402
 from serialline import SerialLine  # noqa: E402
 from simulator import Generator, Reply  # noqa: E402
+from console15 import LINK_COM, ConsoleRig  # noqa: E402
 from wineprefix import shared_prefix  # noqa: E402
 
 HOST_TITLE = "Demo Host"
@@ -50,6 +56,9 @@ SCENARIOS = {
     },
 }
 
+# Type 15: what the host does while the panel talks to the generator.
+CONSOLE_HOST = ["sleep 9000", "console 100 2", "sleep 1500", "console 100 1", "sleep 8000"]
+
 _print_lock = threading.Lock()
 _start = time.monotonic()
 
@@ -63,7 +72,44 @@ def host_line(line):
     say("[%8.3f] host %s" % (time.monotonic() - _start, line))
 
 
+def run_console_demo():
+    say("== Relvan demo, generator type 15 (the console panel); starting Wine (a few seconds) ==")
+    say("   (the console-state records, kind 113, carry their value in cbData without a block;")
+    say("    between two programs Wine delivers such a record with cbData 0, so hostsim shows")
+    say("    value=0 for \"charged\" too: on Windows it is 1)")
+    prefix = shared_prefix()
+    global _start
+    _start = time.monotonic()
+    rig = ConsoleRig(prefix, os.path.join(prefix.root, "demo"), say, _start)
+    host = HostSim(prefix, HOST_TITLE, out=host_line)
+    say('-- relvan.exe "%s" (TypeGen=15, Model=2, link component on COM%d) --' % (HOST_TITLE, LINK_COM))
+    rig.run.start(HOST_TITLE)
+    if not tools.wait_window(prefix, "Relvan", 20000):
+        say("relvan.exe did not open its window")
+        return 1
+    for script_line in CONSOLE_HOST:
+        if script_line.startswith("sleep "):
+            time.sleep(int(script_line.split()[1]) / 1000.0)
+        else:
+            host.send(script_line)
+    return finish(rig.run, [rig.close, host.close])
+
+
+def finish(run, closers):
+    say('-- closing the program (WM_CLOSE to "Relvan") --')
+    run.close_window()
+    code = run.wait_exit(10)
+    say("-- relvan.exe %s --" % ("ended with code %d" % code if code is not None else "did not end; stopping it"))
+    for close in closers:
+        close()
+    say("== log %s ==" % ", ".join(os.path.basename(p) for p in run.log_files()))
+    say(run.log_bytes().decode("latin-1").replace("\r\n", "\n").rstrip("\n"))
+    return 0
+
+
 def run_demo(gen_type):
+    if gen_type == 15:
+        return run_console_demo()
     scenario = SCENARIOS[gen_type]
     say("== Relvan demo, generator type %d; starting Wine (a few seconds) ==" % gen_type)
     prefix = shared_prefix()
@@ -110,7 +156,7 @@ def run_demo(gen_type):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--type", type=int, choices=sorted(SCENARIOS), default=11)
+    parser.add_argument("--type", type=int, choices=sorted(list(SCENARIOS) + [15]), default=11)
     args = parser.parse_args()
     try:
         return run_demo(args.type)
