@@ -55,9 +55,14 @@ void CConsole::OnClose() {
     m_out.PostCloseRequest();
 }
 
+// Model 1 idles the port (0xFB also lets the ready and exposure lines go);
+// Model 2 releases a ready or an exposure under way while the link control
+// is still there.
 void CConsole::OnDestroy() {
     if (m_state.m_nModel == 1) {
         WritePort(kPortIdle);
+    } else if (m_state.m_nModel == 2 && LinesMayBeHeld()) {
+        Release();
     }
     if (m_state.m_nPollTimer != 0) {
         StopTimer(m_state.m_nPollTimer);
@@ -66,8 +71,7 @@ void CConsole::OnDestroy() {
 }
 
 bool CConsole::OnCommand(int controlId) {
-    if (OnParameterCommand(controlId) || OnEditorCommand(controlId) ||
-        OnOptionCommand(controlId)) {
+    if (OnParameterCommand(controlId) || OnEditorCommand(controlId) || OnOptionCommand(controlId)) {
         return true;
     }
     switch (controlId) {
@@ -91,6 +95,12 @@ bool CConsole::OnCommand(int controlId) {
         return true;
     case panel::kModel50kW:
         SelectPowerModel(4);
+        return true;
+    case panel::kReady:
+    case panel::kReadyCancel:
+    case panel::kExposure:
+    case panel::kExposureCancel:
+        OnSequenceButton(controlId);
         return true;
     default:
         return false;
@@ -119,8 +129,11 @@ void CConsole::OnTimer(unsigned id) {
     case kTimerExit:
         OnExitTimer();
         break;
+    case kTimerExposureEnd:
+        OnExposureEndTimer();
+        break;
     case kTimerFeedback:
-        StopTimer(id);
+        OnFeedbackTimer();
         break;
     case kTimerWatchdog:
         OnWatchdogTimer();
@@ -134,21 +147,5 @@ void CConsole::OnTimer(unsigned id) {
         break;
     default:
         break;
-    }
-}
-
-// The hand-switch poll: timer 100 (Model 1: killed, polled, started again
-// with the configured period) or the periodic timer 9 (Model 2). While the
-// generator is not charged the hand-switch lamps are unlit; reading and
-// evaluating the hand switch comes with the exposure sequence.
-void CConsole::OnHandSwitchPoll() {
-    if (m_state.m_nModel != 2) {
-        StopTimer(kTimerPortPoll);
-        StartTimer(kTimerPortPoll, static_cast<unsigned>(m_state.m_nDelayCheck));
-    }
-    if (m_state.m_bChargeOn == 0) {
-        Light(panel::kLampStanding, false);
-        Light(panel::kLampHandReady, false);
-        Light(panel::kLampHandExposure, false);
     }
 }

@@ -18,6 +18,11 @@
 //   console/ConsoleOptions.cpp     receptor, rotor, AEC, fields, density
 //   console/ConsoleModeChange.cpp  sec/mAs mode change, the host's exposure
 //   console/ConsoleHostCommands.cpp  the host's console commands
+//   console/ConsoleExposure.cpp    the hand switch, ready cancel, exposure
+//                                  start, cancel and end, the sequence
+//                                  buttons, RS05 to RS07
+//   console/ConsoleExposureReady.cpp  ready start in its two orders
+//   console/ConsoleReports.cpp     error, check and feedback reports
 #pragma once
 
 #include "console/ConsoleOutputs.h"
@@ -89,7 +94,6 @@ private:
     void Enable(int id, bool enabled);
     void SetText(int id, const std::string& text);
     void Light(int id, bool lit);
-    void OnHandSwitchPoll();
 
     // ConsoleSetup.cpp.
     void LoadPanelData();
@@ -180,6 +184,46 @@ private:
     void ApplyRotor();
     void ChooseFocusAndScale();
     int ReadRefData(const std::string& section, const std::string& key);
+
+    // ConsoleExposure.cpp.
+    void OnHandSwitchPoll();
+    int ReadHandSwitch();
+    void EvaluateHandSwitch();
+    void EvaluateStanding();
+    void EvaluateFirstStage();
+    void EvaluateSecondStage();
+    void ShowHandSwitch(bool standing, bool ready, bool exposure);
+    bool SwitchIsLive() const;
+    void StartExposureFromSwitch();
+    void RefuseReadyForOver();
+    void OnSequenceButton(int controlId);
+    void OnReadyButton();
+    void OnExposureButton();
+    void CancelReady();
+    void StartExposure();
+    void CancelExposure();
+    void EndExposure();
+    void OnExposureEndTimer();
+    void Release();
+    bool LinesMayBeHeld() const;
+    void ClearSequence();
+    void OnReadyUp();
+    void OnXrayStart();
+    void OnXrayEnd();
+
+    // ConsoleExposureReady.cpp.
+    struct ReadyCodes;
+    void StartReady();
+    std::string FindReadyCodes(ReadyCodes& codes) const;
+    void StartReadyWithoutAec(const ReadyCodes& codes);
+    void StartReadyWithAec(const ReadyCodes& codes);
+    void SendKvAndMa(const ReadyCodes& codes);
+    void ShowSentData(const ReadyCodes& codes);
+
+    // ConsoleReports.cpp.
+    void ReportError(const std::string& value);
+    void ReportCheck(const std::string& value);
+    void OnFeedbackTimer();
 
     ILinkControl& m_link;
     IParallelPort& m_port;

@@ -13,7 +13,6 @@ constexpr unsigned kChargeAfterEchoMs = 3000;
 constexpr unsigned kLinkAnswerDelayMs = 100;
 constexpr unsigned kFeedbackDelayModel2Ms = 100;
 constexpr unsigned kFeedbackDelayMs = 1000;
-constexpr unsigned kErrorPowerOffMs = 100;
 constexpr int kLinkStanding = 0x30;
 constexpr int kLinkReady = 0x20;
 constexpr int kLinkExposure = 0x00;
@@ -75,6 +74,12 @@ void CConsole::OnStateCode(const std::string& code) {
         if (m_state.m_nModel == 2) {
             StartTimer(kTimerWatchdog, kChargeWatchdogMs);
         }
+    } else if (code == "RS05") {
+        OnReadyUp();
+    } else if (code == "RS06") {
+        OnXrayStart();
+    } else if (code == "RS07") {
+        OnXrayEnd();
     }
 }
 
@@ -133,15 +138,16 @@ void CConsole::OnHandSwitchReport(int linkSwitch) {
 }
 
 // R104: an error (up to 0x63) or a check report, one of each kind at a
-// time. An error powers the console off 100 ms later.
+// time (ConsoleReports.cpp).
 void CConsole::OnStatusReport(const std::string& value) {
     if (HexValue(value) <= kHighestErrorValue) {
         if (m_state.m_bErrorLatched == 0) {
             m_state.m_bErrorLatched = 1;
-            StartTimer(kTimerErrorPowerOff, kErrorPowerOffMs);
+            ReportError(value);
         }
     } else if (m_state.m_bCheckLatched == 0) {
         m_state.m_bCheckLatched = 1;
+        ReportCheck(value);
     }
 }
 

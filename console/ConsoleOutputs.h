@@ -23,6 +23,9 @@ public:
     virtual void PostCharged() = 0;      // WM_PCOP_CHARGED
     virtual void PostPoweredOff() = 0;   // WM_PCOP_POWEROFF
     virtual void PostCloseRequest() = 0; // WM_COMMAND IDCANCEL
+    // The actual mAs of the last exposure, for the host (the owner's
+    // SendStringToHost, kind 114).
+    virtual void SendValueToHost(const std::string& text) = 0;
 
     virtual void Beep(unsigned frequencyHz, unsigned durationMs) = 0;
     // Blocks the panel's thread: no message or timer is handled meanwhile.

@@ -151,6 +151,12 @@ void CConsole::ChargeOnOk() {
         Enable(id, true);
     }
     StartTimer(kTimerChargeDone, kChargeDoneDelayMs);
+    // The hand switch works from now on: a start combination that is OVER
+    // must be known before any parameter is stepped (a good one leaves the
+    // status line as it is).
+    if (CombinationIsOver()) {
+        JudgeOver();
+    }
 }
 
 // Timer 3: the panel's settings go to the generator and on the displays.
@@ -164,6 +170,9 @@ void CConsole::OnChargeDone() {
     ShowReferences();
     ShowTime();
     m_out.PostCharged();
+    if (m_state.m_nModel == 2 && m_state.m_bErrorLatched == 0 && m_state.m_bCheckLatched == 0) {
+        EvaluateHandSwitch();
+    }
 }
 
 void CConsole::PowerOff() {
@@ -174,6 +183,10 @@ void CConsole::PowerOff() {
         m_out.Wait(kPowerOffWaitMs);
         Call(kMethodSwitchLines, {"00", "00"});
         m_out.Wait(kPowerOffWaitMs);
+    } else if (m_state.m_nModel == 2 && LinesMayBeHeld()) {
+        // The generator reported its power down; a ready or an exposure
+        // line it was given is let go all the same.
+        Release();
     } else if (m_state.m_nModel == 1) {
         WritePort(kPortRelease);
         WritePort(kPortIdle);
@@ -204,6 +217,7 @@ void CConsole::ReleaseLines() {
 
 void CConsole::ChargeOffOk() {
     m_state.m_bChargeOn = 0;
+    ClearSequence();
     ShowStatus("Generator Charge OFF OK !!");
     Light(panel::kLampCharge, false);
     for (int id : kUnchargedDisabled) {

@@ -201,6 +201,12 @@ void CPCOPDlg::PostCloseRequest() {
     }
 }
 
+void CPCOPDlg::SendValueToHost(const std::string& text) {
+    if (m_pMainWindow != nullptr) {
+        m_pMainWindow->SendStringToHost(text);
+    }
+}
+
 void CPCOPDlg::Beep(unsigned frequencyHz, unsigned durationMs) {
     platform::Beep(frequencyHz, durationMs);
 }

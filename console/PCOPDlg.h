@@ -49,6 +49,7 @@ private:
     void PostCharged() override;
     void PostPoweredOff() override;
     void PostCloseRequest() override;
+    void SendValueToHost(const std::string& text) override;
     void Beep(unsigned frequencyHz, unsigned durationMs) override;
     void Wait(unsigned ms) override;
     void Log(const std::string& text, int level) override;

@@ -4,6 +4,7 @@
 
 #include "console/LinkControl.h"
 
+#include <functional>
 #include <vector>
 
 namespace sim {
@@ -20,6 +21,9 @@ class RecordingLink : public ILinkControl {
 public:
     void Invoke(int dispatchId, const LinkArgs& args) override {
         calls.push_back({dispatchId, args});
+        if (onInvoke) {
+            onInvoke(calls.back());
+        }
     }
 
     void SetEventHandler(LinkEventHandler handler) { m_handler = std::move(handler); }
@@ -40,6 +44,8 @@ public:
     }
 
     std::vector<LinkCall> calls;
+    // Called after each call, e.g. to put it in order with other outputs.
+    std::function<void(const LinkCall&)> onInvoke;
 
 private:
     LinkEventHandler m_handler;

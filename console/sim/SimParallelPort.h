@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace sim {
@@ -26,6 +27,9 @@ public:
     void Write(std::uint16_t address, std::uint8_t value) override {
         space[address] = value;
         writes.push_back({address, value});
+        if (onWrite) {
+            onWrite(writes.back());
+        }
     }
     std::uint8_t Read(std::uint16_t address) override {
         reads.push_back(address);
@@ -45,6 +49,8 @@ public:
 
     std::array<std::uint8_t, 0x10000> space{};
     std::vector<PortWrite> writes;
+    // Called after each write, e.g. to put it in order with other outputs.
+    std::function<void(const PortWrite&)> onWrite;
     std::vector<std::uint16_t> reads;
 };
 

@@ -60,6 +60,7 @@ public:
     void PostCharged() override { Note("charged"); }
     void PostPoweredOff() override { Note("powered off"); }
     void PostCloseRequest() override { Note("close"); }
+    void SendValueToHost(const std::string& text) override { Note("value " + text); }
     void Beep(unsigned frequencyHz, unsigned durationMs) override {
         Note("beep " + std::to_string(frequencyHz) + " " + std::to_string(durationMs));
     }
