@@ -69,7 +69,8 @@ class Image:
         masks = fields[14:17]  # red, green, blue
         ncolors = fields[19]  # colour map entries after the window name
         if bits_per_pixel not in (24, 32) or byte_order != 0 or masks != (0xFF0000, 0xFF00, 0xFF):
-            raise ValueError("unexpected xwd layout: %d bits, order %d, masks %r" % (bits_per_pixel, byte_order, masks))
+            layout = (bits_per_pixel, byte_order, masks)
+            raise ValueError("unexpected xwd layout: %d bits, byte order %d, masks %r" % layout)
         size = bits_per_pixel // 8
         start = header_size + ncolors * 12
         rgb = bytearray(width * height * 3)
