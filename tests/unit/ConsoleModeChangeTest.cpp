@@ -2,7 +2,6 @@
 // the host's complete exposure matched to the nearest steps.
 #include "ConsoleParametersFixture.h"
 
-#include "console/HostExposure.h"
 #include "console/StepMatching.h"
 
 #include <cmath>
@@ -72,17 +71,6 @@ TEST(ConsoleStepMatching, NearestStepTiesToTheLowerAndRefusesValuesOutside) {
     }
 }
 
-TEST(ConsoleStepMatching, HostExposureFieldsMissingReadAsZero) {
-    HostExposure e = ParseHostExposure("80;200;0.1;20;2;7;1;0;1");
-    EXPECT_EQ(
-        (std::vector<double>{double(e.kv), double(e.ma), e.sec, e.mas, double(e.mode),
-                             double(e.fieldOnes), double(e.fieldTens), double(e.fieldHundreds)}),
-        (std::vector<double>{80, 200, 0.1, 20, 2, 1, 0, 1}));
-    e = ParseHostExposure("70;;0.5");
-    EXPECT_EQ((std::vector<double>{double(e.kv), double(e.ma), e.sec, e.mas, double(e.mode)}),
-              (std::vector<double>{70, 0, 0.5, 0, 0}));
-}
-
 class ConsoleModeChange : public ConsoleParametersFixture {};
 
 TEST_F(ConsoleModeChange, ChangeRoundsUpBothWaysAndClampsToTheModelsSteps) {
@@ -104,8 +92,6 @@ TEST_F(ConsoleModeChange, ChangeRoundsUpBothWaysAndClampsToTheModelsSteps) {
     EXPECT_EQ(State().m_bMasMode, 0);
     EXPECT_EQ(State().m_nSecIndex, 21);
     EXPECT_EQ(View(panel::kTimeEdit).text, "0.125");
-    EXPECT_TRUE(View(panel::kLampSec).lit);
-    EXPECT_FALSE(View(panel::kLampMas).lit);
 
     // 20 kW: 630 mA x 5 s is above mAs step 34 (250), the model's top, which
     // is taken rather than the table's last row; 10 mA x 1 ms is below step 0.
