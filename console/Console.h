@@ -137,7 +137,8 @@ private:
     void ShowTimeStep();
     void ShowParameterMessage(const std::string& text);
     void JudgeOver();
-    bool CombinationIsOver();
+    bool CombinationIsOver() const;
+    bool StepsOutsideTables() const;
     void ComputeReferenceTexts();
 
     // ConsoleParametersEditors.cpp: the shift editors and the pre-heat

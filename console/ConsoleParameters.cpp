@@ -126,7 +126,14 @@ void CConsole::ShowParameterMessage(const std::string& text) {
 // OVER lights its lamp and says "OVER !!"; a combination within the table
 // puts both out. The owner gets the text at once (sent, not posted).
 void CConsole::JudgeOver() {
+    const ConsoleState& s = m_state;
     const bool over = CombinationIsOver();
+    if (StepsOutsideTables()) {
+        Log(FormatText("kV step %d, mA step %d, %s step %d: not all in the tables, counted as OVER",
+                       s.m_nKvIndex, s.m_nMaIndex, s.m_bMasMode != 0 ? "mAs" : "sec",
+                       s.m_bMasMode != 0 ? s.m_nMasIndex : s.m_nSecIndex),
+            CLogFile::kWarning);
+    }
     m_state.m_bOver = over ? 1 : 0;
     Light(panel::kLampOver, over);
     const std::string text = over ? kOverText : "";
@@ -137,23 +144,30 @@ void CConsole::JudgeOver() {
 // The over table of the current mode gives, for the mA step and the time or
 // mAs step, the highest kV allowed (999: none). A step that its table or the
 // over grid does not have is never read: such a combination is OVER.
-bool CConsole::CombinationIsOver() {
+bool CConsole::CombinationIsOver() const {
+    if (StepsOutsideTables()) {
+        return true;
+    }
+    const ConsoleState& s = m_state;
+    const bool mas = s.m_bMasMode != 0;
+    const int timeIndex = mas ? s.m_nMasIndex : s.m_nSecIndex;
+    const OverGrid& grid = mas ? s.m_overMas : s.m_overSec;
+    const int highestKv =
+        grid[static_cast<std::size_t>(s.m_nMaIndex)][static_cast<std::size_t>(timeIndex)];
+    return highestKv == kOverNotAllowed ||
+           highestKv < LeadingInt(*s.m_kvTable.Cell(s.m_nKvIndex, kDisplayColumn));
+}
+
+// Whether a current step lies beyond its table or the over grid, or the kV
+// step's text is no number.
+bool CConsole::StepsOutsideTables() const {
     const ConsoleState& s = m_state;
     const bool mas = s.m_bMasMode != 0;
     const int timeIndex = mas ? s.m_nMasIndex : s.m_nSecIndex;
     const StepTable& timeTable = mas ? s.m_masTable : s.m_secTable;
     const std::string* kv = s.m_kvTable.Cell(s.m_nKvIndex, kDisplayColumn);
-    if (kv == nullptr || !IsKvValue(*kv) || !s.m_maTable.HasRow(s.m_nMaIndex) ||
-        !timeTable.HasRow(timeIndex) || s.m_nMaIndex >= kOverColumns || timeIndex >= kOverLines) {
-        Log(FormatText("kV step %d, mA step %d, %s step %d: not all in the tables, counted as OVER",
-                       s.m_nKvIndex, s.m_nMaIndex, mas ? "mAs" : "sec", timeIndex),
-            CLogFile::kWarning);
-        return true;
-    }
-    const OverGrid& grid = mas ? s.m_overMas : s.m_overSec;
-    const int highestKv =
-        grid[static_cast<std::size_t>(s.m_nMaIndex)][static_cast<std::size_t>(timeIndex)];
-    return highestKv == kOverNotAllowed || highestKv < LeadingInt(*kv);
+    return kv == nullptr || !IsKvValue(*kv) || !s.m_maTable.HasRow(s.m_nMaIndex) ||
+           !timeTable.HasRow(timeIndex) || s.m_nMaIndex >= kOverColumns || timeIndex >= kOverLines;
 }
 
 // The texts the ready sequence sends with kV and mA, from ref_data.dat as
