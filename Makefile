@@ -8,6 +8,8 @@
 #   make fuzz     every fuzz target for its budget (10 million runs or 10 minutes)
 #   make bench    benchmarks under Wine and native micro-benchmarks -> bench/RESULTS.md
 #                 (about 17 minutes; not part of make test)
+#   make dist     the package for integrators -> dist/relvan-<version>.zip (32-bit;
+#                 DIST_ARCH=win64 packages the 64-bit build instead, for testing)
 #   make format   clang-format all C and C++ sources
 
 JOBS ?= 2
@@ -17,9 +19,11 @@ E2E_TIMEOUT ?= 900
 # The micro-benchmarks' build: native, Release, no sanitizers.
 BENCH_DIR ?= build/bench
 BENCH_ARGS ?=
+# The package's build: win32, the product; win64 only for a test package.
+DIST_ARCH ?= win32
 
 .PHONY: deps build build-native build-win32 build-win64 build-wine build-fuzz test test-native test-wine-unit test-e2e \
-	test-fuzz-smoke fuzz demo screenshots format bench build-bench
+	test-fuzz-smoke fuzz demo screenshots format bench build-bench dist
 
 deps:
 	@tools/setup/install-deps.sh
@@ -91,6 +95,9 @@ demo: deps build-win32 build-wine
 
 screenshots: deps build-win32 build-wine
 	python3 tools/demo/screenshots.py --out docs
+
+dist: deps build-$(DIST_ARCH)
+	python3 tools/dist/make_dist.py --build build/$(DIST_ARCH) --arch $(DIST_ARCH) --out dist
 
 format:
 	git ls-files -co --exclude-standard '*.c' '*.cpp' '*.h' | xargs clang-format -i
