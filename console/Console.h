@@ -200,6 +200,8 @@ private:
     void OnSequenceButton(int controlId);
     void OnReadyButton();
     void OnExposureButton();
+    void RefuseButtonReady();
+    bool ReportPending() const;
     void CancelReady();
     void StartExposure();
     void CancelExposure();

@@ -65,7 +65,7 @@ void CConsole::OnHandSwitchPoll() {
         ShowHandSwitch(false, false, false);
         return;
     }
-    if (s.m_bErrorLatched != 0 || s.m_bCheckLatched != 0) {
+    if (ReportPending()) {
         return;
     }
     switch (raw) {
@@ -227,12 +227,12 @@ void CConsole::OnSequenceButton(int controlId) {
     }
 }
 
+// Refused while OVER, while a ready is under way, and (as the hand switch
+// is) while a status report is pending.
 void CConsole::OnReadyButton() {
     ConsoleState& s = m_state;
-    if (s.m_bOver != 0 || s.m_bSwitchReady != 0 || s.m_bButtonReady != 0) {
-        s.m_bButtonReady = 0;
-        LogStatus("Ready Start Fail !! - Hand Switch or OVER Check ");
-        CancelReady();
+    if (s.m_bOver != 0 || s.m_bSwitchReady != 0 || s.m_bButtonReady != 0 || ReportPending()) {
+        RefuseButtonReady();
         return;
     }
     if (s.m_nModel == 2) {
@@ -246,7 +246,8 @@ void CConsole::OnReadyButton() {
 
 // The Exposure button follows Ready UP OK of a ready from the Ready button;
 // a ready cancelled since, or an exposure already started, leaves nothing to
-// expose.
+// expose. OVER judged since the ready, or a status report pending, refuses
+// it as the Ready button would.
 void CConsole::OnExposureButton() {
     const ConsoleState& s = m_state;
     if (s.m_bButtonReady == 0 || s.m_bReadyUp == 0 || s.m_bExposureStarted != 0) {
@@ -254,7 +255,23 @@ void CConsole::OnExposureButton() {
             CLogFile::kWarning);
         return;
     }
+    if (s.m_bOver != 0 || ReportPending()) {
+        RefuseButtonReady();
+        return;
+    }
     StartExposure();
+}
+
+void CConsole::RefuseButtonReady() {
+    m_state.m_bButtonReady = 0;
+    LogStatus("Ready Start Fail !! - Hand Switch or OVER Check ");
+    CancelReady();
+}
+
+// An error or a check report is latched: the hand switch is frozen, and
+// nothing starts a ready or an exposure.
+bool CConsole::ReportPending() const {
+    return m_state.m_bErrorLatched != 0 || m_state.m_bCheckLatched != 0;
 }
 
 // The ready line lets go. The buttons stay as they are, except Exposure:
@@ -368,7 +385,8 @@ void CConsole::OnReadyUp() {
         return;
     }
     if (s.m_nHandSwitch == kSecondStage && s.m_bExposureStarted == 0 && s.m_bXrayDone == 0 &&
-        s.m_bOver == 0 && SwitchIsLive() && ReadHandSwitch() == kRawSecondStage) {
+        s.m_bOver == 0 && !ReportPending() && SwitchIsLive() &&
+        ReadHandSwitch() == kRawSecondStage) {
         StartExposureFromSwitch();
     }
     s.m_bReadyUp = 1;

@@ -16,6 +16,7 @@ constexpr unsigned kFeedbackDelayMs = 1000;
 constexpr int kLinkStanding = 0x30;
 constexpr int kLinkReady = 0x20;
 constexpr int kLinkExposure = 0x00;
+constexpr int kLinkUnknown = 30; // the start value: no position
 constexpr unsigned long kHighestErrorValue = 0x63;
 
 // The value of a report read as a hexadecimal number: its leading hex
@@ -125,12 +126,16 @@ void CConsole::OnReport(const std::string& code, const std::string& value) {
 }
 
 // HS: the hand switch as the link reports it. It is taken only while no
-// exposure has ended and no ready from the Ready button is under way; the
+// exposure has ended and no ready from the Ready button is under way; a move
+// not taken leaves the position unknown (decimal 30, which matches none), so
+// that the console never acts afterwards on where the switch was before. The
 // watchdog stops, and runs again after a report of the standing position.
 void CConsole::OnHandSwitchReport(int linkSwitch) {
     StopTimer(kTimerWatchdog);
     if (m_state.m_bXrayEnded == 0 && m_state.m_bButtonReady == 0) {
         m_state.m_nLinkSwitch = linkSwitch;
+    } else if (m_state.m_nLinkSwitch != linkSwitch) {
+        m_state.m_nLinkSwitch = kLinkUnknown;
     }
     if (linkSwitch == kLinkStanding) {
         StartTimer(kTimerWatchdog, kChargeWatchdogMs);

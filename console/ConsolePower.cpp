@@ -170,7 +170,7 @@ void CConsole::OnChargeDone() {
     ShowReferences();
     ShowTime();
     m_out.PostCharged();
-    if (m_state.m_nModel == 2 && m_state.m_bErrorLatched == 0 && m_state.m_bCheckLatched == 0) {
+    if (m_state.m_nModel == 2 && !ReportPending()) {
         EvaluateHandSwitch();
     }
 }
