@@ -26,13 +26,14 @@ class Record:
 
 
 class HostSim:
-    def __init__(self, prefix, title, target="Relvan", out=None):
+    def __init__(self, prefix, title, target="Relvan", out=None, exe=None):
+        """`exe`: the hostsim.exe to run, by default the build's."""
         self.title = title
         self.out = out  # called with every line hostsim prints, as it comes
         self.lines = []
         self.changed = threading.Condition()
         self.process = processes.spawn(
-            ["wine", tools.binary("hostsim.exe"), "--target", target, "--grace-ms", "200", title],
+            ["wine", exe or tools.binary("hostsim.exe"), "--target", target, "--grace-ms", "200", title],
             env=prefix.env,
             stdin=subprocess.PIPE,
             stdout=subprocess.PIPE,

@@ -24,14 +24,18 @@ def ini_text(sections):
 
 
 class RelvanRun:
+    """With `ini` None the folder is an installation as it stands (an unpacked package):
+    its own relvan.exe and Lumora.ini are used and nothing is copied or written."""
+
     def __init__(self, prefix, folder, ini, exe_name="relvan.exe"):
         self.prefix = prefix
         self.folder = folder
-        os.makedirs(folder, exist_ok=True)
         self.exe = os.path.join(folder, exe_name)
-        shutil.copyfile(tools.binary("relvan.exe"), self.exe)
-        with open(os.path.join(folder, "Lumora.ini"), "wb") as ini_file:
-            ini_file.write(ini_text(ini))
+        if ini is not None:
+            os.makedirs(folder, exist_ok=True)
+            shutil.copyfile(tools.binary("relvan.exe"), self.exe)
+            with open(os.path.join(folder, "Lumora.ini"), "wb") as ini_file:
+                ini_file.write(ini_text(ini))
         self.process = None
 
     def start(self, host_title=None):

@@ -119,6 +119,9 @@ class WinePrefix:
         self._run(["wine", "regsvr32", "/u", "/s", self.windows_path(os.path.join(bin_dir, "relvanlink.dll"))])
 
     def destroy(self):
+        """Ends the prefix's processes and removes it; once removed, does nothing."""
+        if not os.path.isdir(self.root):
+            return
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=30, check=False)
         if self._server_pid and _alive(self._server_pid):
             os.kill(self._server_pid, signal.SIGKILL)
