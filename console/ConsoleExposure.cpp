@@ -14,6 +14,8 @@
 //   there, as its reports are not taken then;
 // - the sequence buttons act only while charged and enabled, and Exposure
 //   only after Ready UP OK of a ready from the Ready button;
+// - OVER or a pending status report refuses the Ready and Exposure buttons,
+//   as it holds the switch back;
 // - Charge OFF OK drops whatever ready or exposure was under way.
 #include "console/Console.h"
 

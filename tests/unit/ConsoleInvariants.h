@@ -14,8 +14,9 @@
 // 5. no ready or exposure is asserted while the chosen exposure is OVER, nor
 //    while a status report is pending (an error until Power OFF OK, a check
 //    until R105 or Power OFF OK).
-// A test runs steps: Begin(inputs), the step itself, then End(outputs in
-// their order, status texts, time passed); Violations() says what broke.
+// A test runs steps: Begin(inputs), the step itself, then End(the outputs
+// with the status texts, in their order, and the time passed); Violations()
+// says what broke. A status text before a call counts for that call.
 #pragma once
 
 #include "console/ConsoleIds.h"
