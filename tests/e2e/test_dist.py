@@ -117,8 +117,9 @@ class PackageBuild:
 class PackageContentTest(unittest.TestCase):
     def test_layout_samples_and_a_byte_for_byte_rebuild(self):
         path = PackageBuild.get()
-        with open(os.path.join(REPO, "VERSION")) as version:
-            top = "relvan-" + version.read().strip() + ("" if WINE_ARCH == "win32" else "-" + WINE_ARCH)
+        with open(os.path.join(REPO, "VERSION")) as version_file:
+            version = version_file.read().strip()
+        top = "relvan-" + version + ("" if WINE_ARCH == "win32" else "-" + WINE_ARCH)
         self.assertEqual(top + ".zip", os.path.basename(path))
         with zipfile.ZipFile(path) as archive:
             names = archive.namelist()
@@ -129,7 +130,9 @@ class PackageContentTest(unittest.TestCase):
         # The port double only ever in testing/: beside relvan.exe it would stand in for
         # the real port library.
         self.assertEqual(["testing/inpout32.dll"], [n for n in files if n.lower().endswith("inpout32.dll")])
-        self.assertNotIn("@VERSION@", files["README.txt"].decode())
+        self.assertIn("Relvan %s:" % version, files["README.txt"].decode())
+        for program in ["relvan.exe", "relvanlink.dll"]:  # their version resources
+            self.assertIn(("%s.0" % version).encode("utf-16-le"), files[program], program)
 
         wanted = keys_the_program_reads()
         self.assertGreaterEqual(len(wanted), 13)
