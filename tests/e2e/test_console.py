@@ -4,30 +4,12 @@ behind it on a pty, the parallel port double and hostsim. Lamps are read as an o
 sees them: by their colour on screen."""
 
 import os
-import re
-import shutil
 import time
-import types
 import unittest
 
 import tools
-from harness import E2ETestCase
-from portfile import read_write_log, windows_path
-from ptypair import PtyPair
-from relvanrun import RelvanRun
-from screen import screen_prefix
-from serialline import SerialLine
-from type15 import Settings, Type15Generator
-from wineprefix import REPO
-
-LINK_COM = 7
-LINK_CLASS = "{7127E44D-6E77-4C78-B2C9-502CB56EE693}"
-DATA = os.path.join(REPO, "tools", "consoledata", "data")
-START_TIMEOUT = 20
-
-# The faces of the lamp bitmaps (res/lampbitmap.py).
-LIT = (0, 200, 0)
-UNLIT = (128, 128, 128)
+from consolecase import LINK_CLASS, LIT, UNLIT, ConsoleTestCase
+from portfile import read_write_log
 
 # Panel controls.
 LAMP_CHARGE = 1020
@@ -36,87 +18,6 @@ STATUS_EDIT = 1039
 MODEL_EDIT = 1004
 MODEL_20KW = 1068
 PREHEAT_SAVE = 1015
-
-ITEM = re.compile(r"x=(-?\d+) y=(-?\d+) w=(\d+) h=(\d+) visible=(\d) enabled=(\d) text=(.*)")
-
-
-class ConsoleTestCase(E2ETestCase):
-    def setUp(self):
-        self.prefix = screen_prefix()
-        self.dir = os.path.join(self.prefix.root, "tests", self.id().split(".", 1)[-1])
-        os.makedirs(self.dir, exist_ok=True)
-        self.prefix.register_link_component(tools.BIN_DIR)
-        self.epoch = time.time() - time.monotonic()  # the generator's clock to the port log's
-
-    def console(self, model=2, host_title=None, port_double=True, **settings):
-        """The generator (started first: its link is up before power on), then relvan.exe
-        with type 15 in a folder of its own with the sample data set."""
-        pair = PtyPair(self.dir, "link")
-        self.addCleanup(pair.close)
-        self.prefix.map_com_port(LINK_COM, pair.program_device)
-        self.addCleanup(self.prefix.unmap_com_port, LINK_COM)
-        line = SerialLine(pair.generator_link)
-        self.addCleanup(line.close)
-
-        folder = os.path.join(self.dir, "relvan")
-        shutil.copytree(DATA, os.path.join(folder, "data"))
-        self.portsim = os.path.join(self.dir, "portsim.bin")
-        self.port_log = os.path.join(self.dir, "portsim.log")
-        env = dict(self.prefix.env, RELVAN_PORTSIM=windows_path(self.portsim))
-        env["RELVAN_PORTSIM_LOG"] = windows_path(self.port_log)
-        if port_double:
-            double = os.path.join(os.path.dirname(tools.BIN_DIR), "testbin", "inpout32.dll")
-            shutil.copyfile(double, os.path.join(folder, "INPOUT32.dll"))
-
-        log = open(os.path.join(self.dir, "gensim.txt"), "a")
-        self.addCleanup(log.close)
-        settings = Settings(model=model, portsim=self.portsim if model == 1 else "", **settings)
-        gen = Type15Generator(line, settings, out=self._printer(log))
-        self.addCleanup(gen.stop)
-        gen.start()
-
-        keys = {"EnableDebug": 1, "Model": model, "LinkPort": LINK_COM}
-        ini = {"CONTROLPANNEL": {"TypeGen": 15}, "GENERATOR": keys}
-        # RelvanRun takes the environment from the prefix it is given.
-        run = RelvanRun(types.SimpleNamespace(env=env), folder, ini)
-        self.addCleanup(run.stop)
-        run.start(host_title)
-        self.assertTrue(tools.wait_window(self.prefix, "Relvan", START_TIMEOUT * 1000))
-        return run, gen
-
-    def item(self, control_id):
-        code, text = tools.wintest(self.prefix, "item", "Relvan", control_id)
-        self.assertEqual(code, 0, "no control %d" % control_id)
-        x, y, w, h, visible, enabled, caption = ITEM.match(text.strip()).groups()
-        return types.SimpleNamespace(
-            x=int(x), y=int(y), w=int(w), h=int(h), visible=visible == "1", enabled=enabled == "1", text=caption
-        )
-
-    def lamp(self, control_id):
-        """The colour on screen in the middle of a lamp."""
-        lamp = self.item(control_id)
-        return self.prefix.screen.grab().pixel(lamp.x + lamp.w // 2, lamp.y + lamp.h // 2)
-
-    def wait_lamp(self, control_id, colour, timeout=5):
-        deadline = time.monotonic() + timeout
-        while self.lamp(control_id) != colour and time.monotonic() < deadline:
-            time.sleep(0.2)
-        self.assertEqual(self.lamp(control_id), colour, "lamp %d" % control_id)
-
-    def call(self, gen, call_id, args=None, timeout=10):
-        received = gen.wait_for_call(call_id, args, timeout)
-        self.assertIsNotNone(received, "no CALL %d %s; calls: %s" % (call_id, args or "", gen.calls()))
-        return received.time
-
-    def sent(self, gen, code, timeout=10):
-        sent = gen.wait_for_sent(code, timeout)
-        self.assertIsNotNone(sent, "the generator sent no %s" % code)
-        return sent.time
-
-    def assertAfter(self, later, earlier, seconds, slack=0.5):
-        """`later` came `seconds` after `earlier`, give or take the time the messages take."""
-        took = later - earlier
-        self.assertTrue(seconds - 0.05 <= took < seconds + slack, "%.3f s instead of %.3f s" % (took, seconds))
 
 
 class Model2Test(ConsoleTestCase):
