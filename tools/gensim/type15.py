@@ -19,6 +19,7 @@ import type15rules as rules
 from portfile import IDLE, PortFile
 
 PORT_POLL = 0.02  # seconds between looks at the port's data register (Model 1)
+LINE_QUIET = 0.01  # seconds without link data that end a port step's wait for calls
 
 
 @dataclass
@@ -108,13 +109,16 @@ class Type15Generator:
         while not self._stop.is_set():
             data = self.line.read(self._wait())
             with self.changed:
-                dropped = self.reader.dropped
-                for raw in self.reader.feed(data):
-                    self._take_line(raw)
-                if self.reader.dropped > dropped:
-                    self._log("<- (a line over %d bytes, dropped)" % linkline.MAX_LINE)
+                self._take_lines(data)
                 self._watch_port()
                 self._run_due()
+
+    def _take_lines(self, data):
+        dropped = self.reader.dropped
+        for raw in self.reader.feed(data):
+            self._take_line(raw)
+        if self.reader.dropped > dropped:
+            self._log("<- (a line over %d bytes, dropped)" % linkline.MAX_LINE)
 
     def _wait(self):
         wait = PORT_POLL if self.port else 0.05
@@ -163,9 +167,13 @@ class Type15Generator:
         if value == self._data:
             return
         self._data = value
+        seen = time.monotonic()
+        # The calls the program made before this write may still be on their way
+        # through the pty pair: take them first, so that steps keep the program's order.
+        self._take_lines(self.line.drain(LINE_QUIET))
         self._log("port %04X = %02X" % (self.port.base, value))
         step = rules.port_step(value)
-        self._record(Received(time.monotonic(), step))
+        self._record(Received(seen, step))
         self._step(step)
 
     def _step(self, step):
