@@ -36,6 +36,7 @@ struct MessageBoxSeen {
     std::string text;
     std::string caption;
     UINT type = 0;
+    bool aside = false; // shown without holding up the caller
 };
 
 struct TrayCall {

@@ -25,7 +25,10 @@
 // Close clears connected, sets the stop event (the thread cancels its pending
 // read), purges, and waits for ThreadWatchComm to end while answering sent
 // messages before it closes the handle: after Close
-// nothing touches the object or g_rxBlock, and the owner may delete it.
+// nothing touches the object or g_rxBlock, and the owner may delete it. A
+// thread that does not end in time is terminated; its pending read may then
+// still complete into the Io, which is therefore never freed (the port goes on
+// with a new one).
 #include "serial/LinkPort.h"
 
 #include "platform/Desktop.h"
@@ -133,8 +136,8 @@ bool CLinkPort::Io::Configure(unsigned baud) {
 
 DWORD CLinkPort::Io::Watch() {
     if (!SetCommMask(port, EV_RXCHAR)) {
-        platform::ShowMessageBox("Error while creating ThreadWatchComm," + portName, "Relvan",
-                                 MB_OK | MB_ICONEXCLAMATION);
+        platform::ShowMessageBoxAside("Error while creating ThreadWatchComm," + portName, "Relvan",
+                                      MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     while (connected == 1 && !gaveUp) {
@@ -325,14 +328,19 @@ void CLinkPort::Close() {
     if (io.port != nullptr) {
         PurgeComm(io.port, kPurgeAll);
     }
+    bool terminated = false;
     if (io.thread != nullptr) {
-        JoinThread(io.thread, kStopTimeoutMs);
+        terminated = !JoinThread(io.thread, kStopTimeoutMs);
         CloseHandle(io.thread);
         io.thread = nullptr;
     }
     if (io.port != nullptr) {
         CloseHandle(io.port);
         io.port = nullptr;
+    }
+    if (terminated) {
+        static_cast<void>(m_io.release());
+        m_io = std::make_unique<Io>();
     }
 }
 
