@@ -8,6 +8,7 @@
 #include "bridge/TextFormat.h"
 #include "platform/System.h"
 #include "protocols/ByteReply.h"
+#include "protocols/FrameRefusal.h"
 #include "serial/Checksums.h"
 #include "serial/ControlChars.h"
 #include "serial/ControlDeskPort.h"
@@ -35,9 +36,7 @@ void CRelvanDlg::SendType11(const std::string& command) {
     }
     KillTimer(m_nPollTimer);
     WriteTrace(*this, FormatText("W : %s", command.c_str()));
-    if (m_pPort->QueueSumFrame(command) == 0) {
-        WriteLog(FormatText("Command too long: %s", command.c_str()), CLogFile::kWarning);
-    }
+    FrameQueued(*this, m_pPort->QueueSumFrame(command), command);
     platform::Pause(10);
 }
 

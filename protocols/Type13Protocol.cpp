@@ -6,6 +6,7 @@
 #include "bridge/TextFormat.h"
 #include "platform/System.h"
 #include "protocols/ByteReply.h"
+#include "protocols/FrameRefusal.h"
 #include "serial/Checksums.h"
 #include "serial/ControlChars.h"
 #include "serial/ControlDeskPort.h"
@@ -41,8 +42,7 @@ void CRelvanDlg::SendType13(const std::string& command) {
         return;
     }
     WriteTrace(*this, FormatText("W : %s", command.c_str()));
-    if (m_pPort->QueueHexFrame(command) == 0) {
-        WriteLog(FormatText("Command too long: %s", command.c_str()), CLogFile::kWarning);
+    if (!FrameQueued(*this, m_pPort->QueueHexFrame(command), command)) {
         return;
     }
     // Remembered for the host's resume; only commands that went out.
@@ -69,8 +69,8 @@ void CRelvanDlg::OnType13Byte(std::uint8_t byte, unsigned /*portNumber*/) {
     WriteTrace(*this, FormatText("R : %s", m_strRxBuf.c_str()));
     std::string payload;
     if (CheckedPayload(ReplyBody(m_strRxBuf), payload)) {
-        if (m_pPort != nullptr && m_pPort->IsWatchAlive()) {
-            m_pPort->QueueAck();
+        if (m_pPort != nullptr && m_pPort->IsWatchAlive() &&
+            FrameQueued(*this, m_pPort->QueueAck(), "ACK")) {
             WriteTrace(*this, FormatText("W : %02X", static_cast<unsigned>(ACK)));
         }
         SendTextToHost(0, payload);

@@ -62,7 +62,7 @@ class MalformedHostRecordLoopTest(FaultTestCase):
                 self.hostsim.send(script)
             sent.append("KV%d" % len(sent))
             self.hostsim.send("send " + sent[-1])
-            # The port has one write slot: the next record waits until this command is out.
+            # The next round waits until this command is out, so the rounds keep pace with the line.
             self.assertIsNotNone(self.gen.wait_for_command(sent[-1], TIMEOUT), "lost: %s" % sent[-1])
         self.assertStillRunning()
         return sent

@@ -76,6 +76,7 @@ TEST_F(Type11, PrAndXrAreAnsweredToTheGeneratorAndNotForwarded) {
         {"XR0", {Sum("XR0")}},
         {"XR1", {Sum("XR1")}},
         {"XR2", {}},
+        {"PR1 XR0", {Sum("PR1"), Sum("XR0")}}, // both answers, in order
     };
     StartRunning();
     for (const auto& c : cases) {

@@ -3,6 +3,8 @@
 // host's suspend and resume.
 #include "BridgeFixture.h"
 
+#include "serial/ControlDeskPort.h"
+
 namespace {
 
 using Items = std::vector<std::pair<int, std::string>>;
@@ -118,8 +120,7 @@ TEST_F(Type13, HostSuspendStopsPollingAndResumeResendsRememberedCommands) {
     ClearWritten(kPort);
     SendCommand("", 1005);
     EXPECT_EQ(main.m_bPollSuspended, 0);
-    // The 10 ms pause after each send lets the watch thread write the first
-    // resend before the second fills the slot.
+    // Both resends go out, in order.
     EXPECT_EQ(Writes(), std::vector<Bytes>({Hex("A1D0K90"), Hex("A1C0M10")}));
     Advance(240);
     Advance(10);
@@ -144,4 +145,17 @@ TEST_F(Type13, EndlessNoiseKeepsTheReceiveBufferBounded) {
     ReceiveBytes(Hex("S1")); // spoilt by the noise in front of it
     ReceiveBytes(Hex("S2"));
     EXPECT_EQ(HostItems(), (Items{{0, "S2"}}));
+}
+
+TEST_F(Type13, ACommandTheFullPortRefusesIsLoggedAndNotRemembered) {
+    CRelvanDlg& main = StartWithBd1a();
+    // Frames queued in one go, with no chance for the watch thread to write.
+    for (std::size_t i = 0; i < WriteQueue::kDepth; ++i) {
+        ASSERT_EQ(main.m_pPort->QueueAck(), QueueResult::Queued);
+    }
+    SendCommand("A1D0K80");
+    EXPECT_TRUE(LogHas("Port busy, command dropped: A1D0K80"));
+    EXPECT_EQ(main.m_strLastD0, "");
+    sim::World::Get().Settle();
+    EXPECT_EQ(Writes(), std::vector<Bytes>(WriteQueue::kDepth, kAck));
 }
