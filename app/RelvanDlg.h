@@ -41,6 +41,9 @@ enum MainTimer : UINT_PTR {
     kTimerPoll13 = 110,
     kTimerLinkTimeout13 = 111,
     kTimerReconnect17 = 112,
+    // Our own: a type-11 reply that stops coming before its checksum is
+    // dropped after a second, and the poll cycle goes on.
+    kTimerReplyTimeout11 = 113,
 };
 
 // Generator types (INI "TypeGen").
@@ -125,6 +128,8 @@ protected:
     // Poll steps.
     void PollType11();
     void PollType13();
+    void OnReplyTimeout11();
+    void OnLinkTimeout13();
     void ReconnectType17();
     void StartPollTimer11();
 

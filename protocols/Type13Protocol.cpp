@@ -57,14 +57,16 @@ void CRelvanDlg::SendType13(const std::string& command) {
 }
 
 void CRelvanDlg::OnType13Byte(std::uint8_t byte, unsigned /*portNumber*/) {
-    KillTimer(kTimerLinkTimeout13);
-    if (byte == static_cast<std::uint8_t>(NAK)) {
-        return;
-    }
     if (byte != static_cast<std::uint8_t>(ETX)) {
-        AppendReplyByte(*this, byte);
+        // A sign of life puts the link timeout off; a reply that never ends
+        // (or a NAK instead of one) still meets it.
+        SetTimer(kTimerLinkTimeout13, kLinkTimeout13Ms);
+        if (byte != static_cast<std::uint8_t>(NAK)) {
+            AppendReplyByte(*this, byte);
+        }
         return;
     }
+    KillTimer(kTimerLinkTimeout13);
     KillTimer(kTimerPoll13);
     WriteTrace(*this, FormatText("R : %s", m_strRxBuf.c_str()));
     std::string payload;
@@ -80,6 +82,19 @@ void CRelvanDlg::OnType13Byte(std::uint8_t byte, unsigned /*portNumber*/) {
     }
     m_cLastRx = 0;
     m_strRxBuf.clear();
+    SetTimer(kTimerPoll13, kPollPeriod13Ms);
+}
+
+// No reply for 5 s: the link is marked down, whatever part of a reply came is
+// dropped, and the poll cycle, which only replies keep going, starts again.
+void CRelvanDlg::OnLinkTimeout13() {
+    m_bConnected = 0;
+    if (!m_strRxBuf.empty()) {
+        WriteLog(FormatText("Incomplete reply dropped: %s", m_strRxBuf.c_str()),
+                 CLogFile::kWarning);
+        m_cLastRx = 0;
+        m_strRxBuf.clear();
+    }
     SetTimer(kTimerPoll13, kPollPeriod13Ms);
 }
 

@@ -159,3 +159,32 @@ TEST_F(Type13, ACommandTheFullPortRefusesIsLoggedAndNotRemembered) {
     sim::World::Get().Settle();
     EXPECT_EQ(Writes(), std::vector<Bytes>(WriteQueue::kDepth, kAck));
 }
+
+TEST_F(Type13, PollingGoesOnFiveSecondsAfterTheLastSignOfLife) {
+    CRelvanDlg& main = StartWithBd1a();
+    Advance(510);
+    ASSERT_EQ(Writes(), std::vector<Bytes>({Hex("A1C1")})); // never answered
+    Advance(5000);
+    EXPECT_EQ(main.m_bConnected, 0);
+    Advance(250);
+    EXPECT_EQ(Writes().back(), Hex("A1CB")) << "the cycle goes on with the next step";
+
+    // A NAK or a reply that never ends puts the next poll off, but not for good.
+    ClearWritten(kPort);
+    Advance(4000);
+    ReceiveBytes({0x15});
+    Advance(4000);
+    ReceiveBytes({0x02, 'S'});
+    Advance(4999);
+    EXPECT_TRUE(Writes().empty());
+    Advance(1);
+    EXPECT_TRUE(LogHas("Incomplete reply dropped: \x02S"));
+    Advance(250);
+    EXPECT_EQ(Writes(), std::vector<Bytes>({Hex("A1CD")}));
+
+    // While the host has polling suspended, the time-out sends nothing.
+    SendCommand("", 1011);
+    ClearWritten(kPort);
+    Advance(20000);
+    EXPECT_TRUE(Writes().empty());
+}
