@@ -36,6 +36,7 @@ struct CControlDeskPort::Io {
     void Detach();
     void Receive(const std::vector<std::uint8_t>& bytes);
     void ReadFailed();
+    void ClearLineErrors();
     void WriteQueued();
     void Lost(unsigned long error);
 };
@@ -74,6 +75,7 @@ void CControlDeskPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
             ReadFailed();
             continue;
         }
+        ClearLineErrors();
         health.Progress();
         if (owner != nullptr) {
             delivering = true;
@@ -93,6 +95,14 @@ void CControlDeskPort::Io::ReadFailed() {
     if (verdict.stop) {
         alive = false;
     }
+}
+
+// Reads aborted by line errors: the thread clears each error and reads again,
+// so the byte still arrives.
+void CControlDeskPort::Io::ClearLineErrors() {
+    sim::SerialDevice& device = Device();
+    device.lineErrorsCleared += device.lineErrors;
+    device.lineErrors = 0;
 }
 
 // The device is gone: the watch thread gives it up and tells the owner.

@@ -51,6 +51,7 @@
 #include "platform/Messages.h"
 #include "serial/WatchHealth.h"
 #include "serial/WriteQueue.h"
+#include "serial/win32/LineSettings.h"
 #include "serial/win32/PortEvents.h"
 #include "serial/win32/ThreadJoin.h"
 
@@ -86,7 +87,7 @@ std::string SystemText(DWORD code) {
 } // namespace
 
 struct CControlDeskPort::Io {
-    enum class ReadResult { Bytes, Nothing, Failed };
+    enum class ReadResult { Bytes, Nothing, Aborted, Failed };
 
     CDialog* owner = nullptr;
     unsigned portNumber = 0;
@@ -133,6 +134,7 @@ struct CControlDeskPort::Io {
     ReadResult ReadQueued(DWORD queued, DWORD& count);
     void WriteQueued();
     void WriteFrame(const Frame& frame);
+    void ClearLineError();
     void EndCommWait();
     void EndFirstByteRead();
     void Failed(const char* operation, DWORD error, bool reportable);
@@ -182,6 +184,7 @@ void CControlDeskPort::Io::Configure(const std::string& mode) {
     if (!BuildCommDCBA(mode.c_str(), &dcb)) {
         return ReportError("BuildCommDCB()");
     }
+    SetRawLine(dcb);
     if (!SetCommState(port, &dcb)) {
         ReportError("SetCommState()");
     }
@@ -308,8 +311,11 @@ void CControlDeskPort::Io::OnFirstByte() {
     if (error == ERROR_IO_INCOMPLETE) {
         return;
     }
+    if (error == ERROR_OPERATION_ABORTED) {
+        return ClearLineError();
+    }
     if (error != ERROR_SUCCESS) {
-        Failed("GetOverlappedResults() in ReadFile()", error, error != ERROR_OPERATION_ABORTED);
+        Failed("GetOverlappedResults() in ReadFile()", error, true);
         return;
     }
     if (count == 0) {
@@ -368,6 +374,9 @@ void CControlDeskPort::Io::DrainInput() {
             break;
         case ReadResult::Nothing:
             return;
+        case ReadResult::Aborted:
+            // The first-byte read picks up what is left once the error is cleared.
+            return ClearLineError();
         case ReadResult::Failed:
             // Reported; the bytes are read again unless the thread gives up.
             break;
@@ -392,13 +401,17 @@ CControlDeskPort::Io::ReadResult CControlDeskPort::Io::ReadQueued(DWORD queued, 
     count = 0;
     const DWORD wanted = queued < sizeof readBuffer ? queued : sizeof readBuffer;
     if (!ReadFile(port, readBuffer, wanted, &count, &ioOv)) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_IO_PENDING) {
-            Failed("ReadFile()", error, true);
-            return ReadResult::Failed;
+        DWORD error = GetLastError();
+        const char* operation = "ReadFile()";
+        if (error == ERROR_IO_PENDING) {
+            error = GetOverlappedResult(port, &ioOv, &count, TRUE) ? ERROR_SUCCESS : GetLastError();
+            operation = "GetOverlappedResults() in ReadFile()";
         }
-        if (!GetOverlappedResult(port, &ioOv, &count, TRUE)) {
-            Failed("GetOverlappedResults() in ReadFile()", GetLastError(), true);
+        if (error == ERROR_OPERATION_ABORTED) {
+            return ReadResult::Aborted;
+        }
+        if (error != ERROR_SUCCESS) {
+            Failed(operation, error, true);
             return ReadResult::Failed;
         }
     }
@@ -430,6 +443,18 @@ void CControlDeskPort::Io::WriteFrame(const Frame& frame) {
         }
     }
     health.Progress();
+}
+
+// A read ended aborted: the driver aborts reads after a line error (a framing
+// error, an overrun) until the error is cleared, where it keeps the port's
+// abort-on-error setting. The error is cleared and reading goes on; a run of
+// such wake-ups backs off like any other empty one.
+void CControlDeskPort::Io::ClearLineError() {
+    DWORD errors = 0;
+    if (!ClearCommError(port, &errors, nullptr)) {
+        return Failed("ClearCommError()", GetLastError(), false);
+    }
+    health.Idle();
 }
 
 // A wait still pending when the thread ends is ended here, so the system no

@@ -35,6 +35,7 @@
 #include "platform/Dialog.h"
 #include "platform/Messages.h"
 #include "serial/WatchHealth.h"
+#include "serial/win32/LineSettings.h"
 #include "serial/win32/PortEvents.h"
 #include "serial/win32/ThreadJoin.h"
 
@@ -113,8 +114,9 @@ void CLinkPort::Io::CloseEvents() {
 // Received characters only, 4096-byte queues, reads without a time limit (a
 // read waits for as many bytes as it asks for, and only the one-byte read asks
 // for more than the queue holds), writes bounded by the time the bytes take at
-// this baud, and 8N1. False when the line settings cannot be applied (a baud
-// rate of 0 included).
+// this baud, and 8N1 on a raw line (SetRawLine: no XON/XOFF, which would take
+// checksum bytes 0x11 and 0x13 for flow control). False when the line
+// settings cannot be applied (a baud rate of 0 included).
 bool CLinkPort::Io::Configure(unsigned baud) {
     SetCommMask(port, EV_RXCHAR);
     SetupComm(port, kQueueSize, kQueueSize);
@@ -130,7 +132,9 @@ bool CLinkPort::Io::Configure(unsigned baud) {
     dcb.BaudRate = baud;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
+    dcb.fParity = FALSE;
     dcb.StopBits = ONESTOPBIT;
+    SetRawLine(dcb);
     return SetCommState(port, &dcb) != FALSE;
 }
 
@@ -259,7 +263,13 @@ bool CLinkPort::Io::AwaitRead(DWORD& count) {
 }
 
 // Failures are not reported to the user; a device that is gone ends the loop.
+// A read aborted by a line error (where the driver keeps abort-on-error) is
+// none: its callers clear the error, and reading goes on.
 void CLinkPort::Io::Failed(DWORD error) {
+    if (error == ERROR_OPERATION_ABORTED) {
+        health.Idle();
+        return;
+    }
     if (connected == 1 && health.Failed(error, false).stop) {
         gaveUp = true;
         ReportLost(error);

@@ -228,6 +228,18 @@ TEST_F(ControlDeskPortTest, FailedReadsDeliverNothingAndShowOneBox) {
     EXPECT_TRUE(owner.seen_.empty());
 }
 
+TEST_F(ControlDeskPortTest, LineErrorsAreClearedAndTheBytesStillArrive) {
+    OpenAndWatch();
+    world.Serial(kDevice).lineErrors = 3;
+    world.Receive(kDevice, {0x41, 0x42});
+    world.Serial(kDevice).lineErrors = 1;
+    world.Receive(kDevice, {0x43});
+    EXPECT_EQ(owner.seen_.size(), 3u);
+    EXPECT_EQ(world.Serial(kDevice).lineErrorsCleared, 4u);
+    EXPECT_TRUE(port.IsWatchAlive()) << "a framing error does not give the port up";
+    EXPECT_TRUE(world.MessageBoxes().empty());
+}
+
 TEST_F(ControlDeskPortTest, ClosedOrDestroyedPortLeavesNoCallbacks) {
     OpenAndWatch();
     port.Close();
@@ -324,6 +336,15 @@ TEST_F(LinkPortTest, FailedReadsDeliverNothing) {
     world.Receive(kDevice, {0x41});
     EXPECT_TRUE(owner.seen_.empty());
     EXPECT_TRUE(world.MessageBoxes().empty()) << "link port failures are not reported";
+}
+
+TEST_F(LinkPortTest, LineErrorsAreClearedAndTheBlockStillArrives) {
+    OpenLink();
+    world.Serial(kDevice).lineErrors = 2;
+    world.Receive(kDevice, {0x41, 0x42});
+    ASSERT_EQ(owner.seen_.size(), 1u);
+    EXPECT_EQ(owner.seen_[0].block, (Bytes{0x41, 0x42}));
+    EXPECT_EQ(world.Serial(kDevice).lineErrorsCleared, 2u);
 }
 
 TEST_F(LinkPortTest, ClosedOrDestroyedPortLeavesNoCallbacks) {
