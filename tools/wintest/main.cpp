@@ -22,6 +22,9 @@ const char kUsageText[] = "usage:\n"
                           "  wintest info <title>             print visibility and placement\n"
                           "  wintest close <title>            post WM_CLOSE\n"
                           "  wintest command <title> <id>     post WM_COMMAND with that id\n"
+                          "  wintest post <title> <message> <wParam> <lParam>\n"
+                          "                                   post any message, as another\n"
+                          "                                   process may (numbers in C syntax)\n"
                           "  wintest msgbox <caption> <ms>    wait for a message box, print its\n"
                           "                                   text, press its first button\n"
                           "  wintest syscommand <title> <id> <ms>\n"
@@ -41,13 +44,18 @@ int printHandle(HWND hwnd) {
     return kOk;
 }
 
-int postTo(const std::string& title, UINT message, WPARAM wParam) {
+// A number in C syntax (decimal, 0x hexadecimal), as wide as a pointer.
+UINT_PTR parseNumber(const char* text) {
+    return static_cast<UINT_PTR>(std::strtoull(text, nullptr, 0));
+}
+
+int postTo(const std::string& title, UINT message, WPARAM wParam, LPARAM lParam = 0) {
     HWND hwnd = wintest::findWindow(title);
     if (hwnd == nullptr) {
         std::fprintf(stderr, "wintest: no window titled \"%s\"\n", title.c_str());
         return kNotFound;
     }
-    return PostMessageA(hwnd, message, wParam, 0) ? kOk : kNotFound;
+    return PostMessageA(hwnd, message, wParam, lParam) ? kOk : kNotFound;
 }
 
 int printInfo(const std::string& title) {
@@ -106,6 +114,10 @@ int run(const std::string& verb, int argc, char** argv) {
     }
     if (verb == "command" && argc == 4) {
         return postTo(title, WM_COMMAND, static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 10)));
+    }
+    if (verb == "post" && argc == 6) {
+        return postTo(title, static_cast<UINT>(parseNumber(argv[3])), parseNumber(argv[4]),
+                      static_cast<LPARAM>(parseNumber(argv[5])));
     }
     if (verb == "syscommand" && argc == 5) {
         return chooseSystemCommand(title, static_cast<UINT>(std::strtoul(argv[3], nullptr, 10)),
