@@ -260,6 +260,10 @@ bool CControlDeskPort::Io::ArmFirstByteRead() {
     DWORD count = 0;
     const DWORD error =
         MarkPending(ReadFile(port, &firstByte, 1, &count, &firstOv), firstOv, readPending);
+    if (error == ERROR_OPERATION_ABORTED) {
+        ClearLineError();
+        return false;
+    }
     if (error != ERROR_SUCCESS) {
         Failed("ReadFile()", error, true);
         return false;
