@@ -34,8 +34,9 @@ public:
 
     // Queue a frame behind those still waiting and ask the watch thread to
     // write them. A frame is refused, and nothing is queued, when it does not
-    // fit the write buffer size (with its terminating zero), when the queue is
-    // full, or when the port is not open.
+    // fit the write buffer size (with its terminating zero; null bytes with a
+    // count count as not fitting), when the queue is full, or when the port is
+    // not open.
     QueueResult QueueBytes(const std::uint8_t* bytes, unsigned count);
     QueueResult QueueSumFrame(const std::string& text);
     QueueResult QueueHexFrame(const std::string& text);
