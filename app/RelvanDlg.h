@@ -24,6 +24,7 @@
 class CControlDeskPort;
 class CLinkPort;
 class IConsolePanel;
+struct Type17Unit;
 
 // Program-wide values.
 extern std::string g_strAppDir; // the program folder, ending in a backslash
@@ -40,6 +41,9 @@ enum MainTimer : UINT_PTR {
     kTimerPoll13 = 110,
     kTimerLinkTimeout13 = 111,
     kTimerReconnect17 = 112,
+    // Our own: a type-11 reply that stops coming before its checksum is
+    // dropped after a second, and the poll cycle goes on.
+    kTimerReplyTimeout11 = 113,
 };
 
 // Generator types (INI "TypeGen").
@@ -124,13 +128,15 @@ protected:
     // Poll steps.
     void PollType11();
     void PollType13();
+    void OnReplyTimeout11();
+    void OnLinkTimeout13();
     void ReconnectType17();
     void StartPollTimer11();
 
-    // Type 17 reply handling: one frame piece (framing stripped), and the
-    // text of a frame still to come, kept within a bound.
+    // Type 17 reply handling: one unit cut from the stream, and its piece
+    // (framing stripped).
+    void OnType17Unit(const Type17Unit& unit);
     void OnType17Frame(std::string piece);
-    void KeepType17Pending(const std::string& text);
 
 public:
     // Members in the order of the window's data model.
@@ -158,9 +164,6 @@ public:
     int m_nDevice = 0;
     std::string m_strLastD0;
     std::string m_strLastC0;
-    // Type 17: the last block ended with a frame's ETX, so the next byte is
-    // that frame's checksum (which may itself be ETX).
-    int m_bType17ChecksumDue = 0;
     // Configured link settings, kept for the log lines.
     int m_nComPort = 2;
 };

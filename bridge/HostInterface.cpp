@@ -125,13 +125,13 @@ void CRelvanDlg::OnConsoleMessage(UINT message, WPARAM wParam) {
     case WM_PCOP_POWEROFF:
         SendNumberToHost(0);
         break;
-    case WM_PCOP_STATUSTEXT: {
-        const std::unique_ptr<std::string> text = TakeStatusText(wParam);
-        if (text != nullptr) {
+    case WM_PCOP_STATUSTEXT:
+        // Any process may post this message: only a number of a text that
+        // waits in our own table gives something to log.
+        if (const std::optional<std::string> text = TakeStatusText(wParam)) {
             WriteDetail(*this, *text);
         }
         break;
-    }
     default:
         break;
     }

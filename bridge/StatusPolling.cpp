@@ -1,11 +1,11 @@
-// The main window's timers 100 to 112. Each is one-shot in effect: the
+// The main window's timers 100 to 113. Each is one-shot in effect: the
 // handler kills it first, and whoever needs it again starts it again.
 #include "app/RelvanDlg.h"
 
 namespace {
 
 constexpr UINT_PTR kFirstMainTimer = 100;
-constexpr UINT_PTR kLastMainTimer = 112;
+constexpr UINT_PTR kLastMainTimer = kTimerReplyTimeout11;
 
 } // namespace
 
@@ -35,10 +35,13 @@ void CRelvanDlg::OnTimer(UINT_PTR id) {
         PollType13();
         break;
     case kTimerLinkTimeout13:
-        m_bConnected = 0;
+        OnLinkTimeout13();
         break;
     case kTimerReconnect17:
         ReconnectType17();
+        break;
+    case kTimerReplyTimeout11:
+        OnReplyTimeout11();
         break;
     default:
         // 102, 103, 104, 106 and 107: killed, nothing else to do.

@@ -20,6 +20,12 @@ LRESULT SendCopyData(HWND to, HWND from, DWORD kind, DWORD cbData, const void* d
 // goes through here. Returns the button pressed.
 int ShowMessageBox(const std::string& text, const std::string& caption, UINT type);
 
+// The same box, shown on a thread of its own so that the caller goes on at
+// once (a port's watch thread must not wait for an operator who may never
+// come). At most one such box is open at a time: while one waits, others are
+// not shown (false).
+bool ShowMessageBoxAside(const std::string& text, const std::string& caption, UINT type);
+
 // Adds (NIM_ADD) or deletes (NIM_DELETE) the notification-area icon of `owner`
 // (icon id 0). Returns the shell's result.
 bool NotifyTrayIcon(HWND owner, DWORD operation, UINT callbackMessage, int iconId,

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-// Types 11 and 13. Our own frames fit a 100-byte slot, but a generator's
+// Types 11 and 13. Our own frames fit a 100-byte write buffer, but a generator's
 // status replies carry many items and may be longer; 1024 bytes leaves ample
 // room for any real reply. Longer text is dropped and the parser starts afresh.
 constexpr std::size_t kMaxByteReply = 1024;

@@ -8,6 +8,7 @@
 #include "bridge/TextFormat.h"
 #include "platform/System.h"
 #include "protocols/ByteReply.h"
+#include "protocols/FrameRefusal.h"
 #include "serial/Checksums.h"
 #include "serial/ControlChars.h"
 #include "serial/ControlDeskPort.h"
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr UINT kPollPeriod11Ms = 200;
+// A reply with no byte for this long is taken as cut off.
+constexpr UINT kReplyTimeout11Ms = 1000;
 
 // The reply text as logged and split: leading blanks and its first ETX removed.
 std::string ReplyItemsText(std::string reply) {
@@ -35,9 +38,7 @@ void CRelvanDlg::SendType11(const std::string& command) {
     }
     KillTimer(m_nPollTimer);
     WriteTrace(*this, FormatText("W : %s", command.c_str()));
-    if (m_pPort->QueueSumFrame(command) == 0) {
-        WriteLog(FormatText("Command too long: %s", command.c_str()), CLogFile::kWarning);
-    }
+    FrameQueued(*this, m_pPort->QueueSumFrame(command), command);
     platform::Pause(10);
 }
 
@@ -50,8 +51,10 @@ void CRelvanDlg::OnType11Byte(std::uint8_t byte, unsigned /*portNumber*/) {
     KillTimer(m_nPollTimer);
     if (m_cLastRx != static_cast<std::uint8_t>(ETX)) {
         AppendReplyByte(*this, byte);
+        SetTimer(kTimerReplyTimeout11, kReplyTimeout11Ms);
         return;
     }
+    KillTimer(kTimerReplyTimeout11);
     // The byte after ETX is the reply's checksum, whatever its value.
     const std::uint8_t sum = SumChecksum(m_strRxBuf);
     if (sum == byte) {
@@ -90,6 +93,15 @@ int CRelvanDlg::OnType11Item(const std::string& code, const std::string& value) 
         SendTextToHost(index, value);
     }
     return 0;
+}
+
+// A reply stopped coming (noise, a cable pulled mid-reply): without this the
+// poll cycle, which only a complete reply restarts, would stay stopped.
+void CRelvanDlg::OnReplyTimeout11() {
+    WriteLog(FormatText("Incomplete reply dropped: %s", m_strRxBuf.c_str()), CLogFile::kWarning);
+    m_cLastRx = 0;
+    m_strRxBuf.clear();
+    StartPollTimer11();
 }
 
 void CRelvanDlg::PollType11() {

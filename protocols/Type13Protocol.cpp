@@ -6,6 +6,7 @@
 #include "bridge/TextFormat.h"
 #include "platform/System.h"
 #include "protocols/ByteReply.h"
+#include "protocols/FrameRefusal.h"
 #include "serial/Checksums.h"
 #include "serial/ControlChars.h"
 #include "serial/ControlDeskPort.h"
@@ -41,8 +42,7 @@ void CRelvanDlg::SendType13(const std::string& command) {
         return;
     }
     WriteTrace(*this, FormatText("W : %s", command.c_str()));
-    if (m_pPort->QueueHexFrame(command) == 0) {
-        WriteLog(FormatText("Command too long: %s", command.c_str()), CLogFile::kWarning);
+    if (!FrameQueued(*this, m_pPort->QueueHexFrame(command), command)) {
         return;
     }
     // Remembered for the host's resume; only commands that went out.
@@ -57,20 +57,22 @@ void CRelvanDlg::SendType13(const std::string& command) {
 }
 
 void CRelvanDlg::OnType13Byte(std::uint8_t byte, unsigned /*portNumber*/) {
-    KillTimer(kTimerLinkTimeout13);
-    if (byte == static_cast<std::uint8_t>(NAK)) {
-        return;
-    }
     if (byte != static_cast<std::uint8_t>(ETX)) {
-        AppendReplyByte(*this, byte);
+        // A sign of life puts the link timeout off; a reply that never ends
+        // (or a NAK instead of one) still meets it.
+        SetTimer(kTimerLinkTimeout13, kLinkTimeout13Ms);
+        if (byte != static_cast<std::uint8_t>(NAK)) {
+            AppendReplyByte(*this, byte);
+        }
         return;
     }
+    KillTimer(kTimerLinkTimeout13);
     KillTimer(kTimerPoll13);
     WriteTrace(*this, FormatText("R : %s", m_strRxBuf.c_str()));
     std::string payload;
     if (CheckedPayload(ReplyBody(m_strRxBuf), payload)) {
-        if (m_pPort != nullptr && m_pPort->IsWatchAlive()) {
-            m_pPort->QueueAck();
+        if (m_pPort != nullptr && m_pPort->IsWatchAlive() &&
+            FrameQueued(*this, m_pPort->QueueAck(), "ACK")) {
             WriteTrace(*this, FormatText("W : %02X", static_cast<unsigned>(ACK)));
         }
         SendTextToHost(0, payload);
@@ -80,6 +82,19 @@ void CRelvanDlg::OnType13Byte(std::uint8_t byte, unsigned /*portNumber*/) {
     }
     m_cLastRx = 0;
     m_strRxBuf.clear();
+    SetTimer(kTimerPoll13, kPollPeriod13Ms);
+}
+
+// No reply for 5 s: the link is marked down, whatever part of a reply came is
+// dropped, and the poll cycle, which only replies keep going, starts again.
+void CRelvanDlg::OnLinkTimeout13() {
+    m_bConnected = 0;
+    if (!m_strRxBuf.empty()) {
+        WriteLog(FormatText("Incomplete reply dropped: %s", m_strRxBuf.c_str()),
+                 CLogFile::kWarning);
+        m_cLastRx = 0;
+        m_strRxBuf.clear();
+    }
     SetTimer(kTimerPoll13, kPollPeriod13Ms);
 }
 

@@ -1,10 +1,11 @@
 #include "protocols/Type17Frames.h"
 
+#include "protocols/ReplyLimits.h"
 #include "serial/ControlChars.h"
 
-#include <algorithm>
-
 namespace {
+
+const char kLineEnd[] = "\r\n";
 
 std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos;
@@ -18,19 +19,47 @@ void EraseLeading(std::string& text, char c) {
     text.erase(0, text.find_first_not_of(c));
 }
 
+bool EndsWithLineEnd(const std::string& text) {
+    return text.size() >= 2 && text.compare(text.size() - 2, 2, kLineEnd) == 0;
+}
+
+// The unit just ended with CR LF and is no frame (holds no STX).
+bool EndsLine(const std::string& unit) {
+    return EndsWithLineEnd(unit) && unit.find(STX) == std::string::npos;
+}
+
 } // namespace
 
-bool RewriteLineEnded(std::string& text, int& mark) {
-    if (text.find("\r\n") == std::string::npos) {
+std::vector<Type17Unit> TakeType17Units(std::string& pending, const std::string& block,
+                                        std::vector<std::size_t>& dropped) {
+    std::vector<Type17Unit> units;
+    for (const char c : block) {
+        if (!pending.empty() && pending.back() == ETX) {
+            // This byte is the frame's checksum: the frame is complete.
+            pending.pop_back();
+            units.push_back({pending, false});
+            pending.clear();
+            continue;
+        }
+        if (pending.size() >= kMaxLinkPending) {
+            dropped.push_back(pending.size());
+            pending.clear();
+        }
+        pending += c;
+        if (EndsLine(pending)) {
+            pending.resize(pending.size() - 2);
+            units.push_back({pending, true});
+            pending.clear();
+        }
+    }
+    return units;
+}
+
+bool RemoveLineEnds(std::string& text) {
+    if (text.find(kLineEnd) == std::string::npos) {
         return false;
     }
-    if (text.find(ETX) == std::string::npos) {
-        text = ReplaceAll(text, "\r\n", std::string{ETX, ACK});
-        mark = 1;
-    } else {
-        text = ReplaceAll(text, "\r\n", "");
-        mark = 0;
-    }
+    text = ReplaceAll(text, kLineEnd, "");
     return true;
 }
 
@@ -39,34 +68,7 @@ bool RewriteErrorReply(std::string& text) {
         return false;
     }
     text = ReplaceAll(text, "Error ", "ADZ ");
-    text += ETX;
-    text += ACK;
     return true;
-}
-
-Type17Pieces CollectType17Frames(const std::string& text, bool opensWithChecksum) {
-    Type17Pieces result;
-    std::size_t start = 0;
-    for (bool first = true;; first = false) {
-        // A later piece opens with the checksum of the frame before, which is
-        // never an end of frame even when its value is ETX.
-        const std::size_t from = first && !opensWithChecksum ? start : start + 1;
-        const std::size_t etx = from < text.size() ? text.find(ETX, from) : std::string::npos;
-        if (etx == std::string::npos) {
-            const std::string rest = text.substr(std::min(start, text.size()));
-            if (rest.size() > 1) {
-                result.pending += rest.substr(1); // the start of a frame still to come
-            }
-            return result;
-        }
-        const std::string piece = text.substr(start, etx - start);
-        if (piece.size() <= 1) {
-            return result; // an empty piece ends the collection
-        }
-        result.frames.push_back(piece.substr(1));
-        start = etx + 1;
-        result.checksumDue = start == text.size();
-    }
 }
 
 std::string StripFraming(std::string piece) {

@@ -1,34 +1,37 @@
-// The text handling of type-17 replies, apart from the main window's state:
-// line-ended and Error replies made frame-like, joined text cut into frame
-// pieces at ETX, and a piece stripped of its framing.
+// The receive side of type 17 on the stream of received text, apart from the
+// main window's state. Units are cut from the stream as it comes, so the same
+// bytes give the same units however the port's reads cut them into blocks.
+//
+// A unit is either
+//   - a frame: text up to an ETX, then one checksum byte, taken as the
+//     checksum whatever its value (also ETX, CR or LF); or
+//   - a line: text without STX ended by CR LF, as a generator writes plain
+//     text replies ("Error 12\r\n"). The CR LF stands for ETX and checksum.
+// CR LF inside a frame (after its STX) does not end it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
-// A reply that ends its lines with CR LF: without ETX every CR LF becomes
-// ETX ACK (the ACK stands where a checksum byte would be) and the mark is 1;
-// with an ETX the CR LF pairs are removed and the mark is 0. Returns false
-// (text unchanged) when the text holds no CR LF.
-bool RewriteLineEnded(std::string& text, int& mark);
-
-// An "Error" reply: every "Error " becomes "ADZ " and ETX ACK is appended.
-// Returns false (text unchanged) when the text holds no "Error".
-bool RewriteErrorReply(std::string& text);
-
-struct Type17Pieces {
-    std::vector<std::string> frames; // frame pieces in order, still framed
-    std::string pending;             // the start of a frame still to come
-    bool checksumDue = false;        // the text ended with a frame's ETX
+struct Type17Unit {
+    std::string text;  // as received, without ETX and checksum or CR LF
+    bool line = false; // ended by CR LF
 };
 
-// Cuts joined text at ETX. Each piece loses its first character: for the first
-// piece the first SYN, for later ones the checksum byte of the frame before,
-// which is taken as a checksum whatever its value (also ETX). A last piece with
-// no ETX after it is kept as pending; an empty piece ends the collection and
-// whatever follows it is not looked at. `opensWithChecksum`: the text before
-// ended with a frame's ETX, so this text's first byte is that frame's checksum.
-Type17Pieces CollectType17Frames(const std::string& text, bool opensWithChecksum = false);
+// Appends `block` to the unit still open in `pending` and takes out every
+// unit it completes, in order. A unit that would grow past kMaxLinkPending
+// bytes without ending is dropped (its size is added to `dropped`), and the
+// next one starts with the byte that found no room.
+std::vector<Type17Unit> TakeType17Units(std::string& pending, const std::string& block,
+                                        std::vector<std::size_t>& dropped);
+
+// Removes every CR LF; false when there is none.
+bool RemoveLineEnds(std::string& text);
+
+// Every "Error " (with its blank) becomes "ADZ ". False (text unchanged) when
+// the text holds no "Error".
+bool RewriteErrorReply(std::string& text);
 
 // A frame piece without its leading SYN, then leading STX, then trailing ETX
 // characters.

@@ -6,7 +6,6 @@
 #include "bridge/DebugLog.h"
 #include "bridge/TextFormat.h"
 #include "platform/System.h"
-#include "protocols/ReplyLimits.h"
 #include "protocols/Type17Frames.h"
 #include "serial/ControlChars.h"
 #include "serial/Frames.h"
@@ -63,49 +62,46 @@ void CRelvanDlg::ReconnectType17() {
     }
 }
 
+// Works on the stream, not on the block: a reply cut anywhere by the port's
+// reads gives what it gives whole.
 void CRelvanDlg::OnType17Data(const std::string& block) {
     KillTimer(kTimerParamStep);
     if (block.empty()) {
         return;
     }
-    std::string text = block;
-    WriteTrace(*this, FormatText("R : %s", text.c_str()));
-    int mark = 0;
-    if (RewriteLineEnded(text, mark)) {
-        WriteDetail(*this, FormatText("ALF : %s, %d", text.c_str(), mark));
+    WriteTrace(*this, FormatText("R : %s", block.c_str()));
+    std::vector<std::size_t> dropped;
+    const std::vector<Type17Unit> units = TakeType17Units(m_strRxBuf, block, dropped);
+    for (const std::size_t size : dropped) {
+        WriteLog(FormatText("Reply too long, %u bytes dropped", static_cast<unsigned>(size)),
+                 CLogFile::kWarning);
     }
-    if (RewriteErrorReply(text)) {
-        WriteDetail(*this, FormatText("ADZ : %s", text.c_str()));
+    if (units.empty()) {
+        return; // timer 109 stays off until a reply ends
     }
-    if (text.find(ETX) == std::string::npos) {
-        KeepType17Pending(text);
-        m_bType17ChecksumDue = 0; // a checksum that was due has come, and it was no ETX
-        return;
-    }
-    const std::string whole = m_strRxBuf + text;
-    WriteDetail(*this, FormatText("S : %s", whole.c_str()));
-    const bool opensWithChecksum = m_bType17ChecksumDue == 1 && m_strRxBuf.empty();
-    m_strRxBuf.clear();
-    const Type17Pieces pieces = CollectType17Frames(whole, opensWithChecksum);
-    m_bType17ChecksumDue = pieces.checksumDue ? 1 : 0;
-    KeepType17Pending(pieces.pending);
-    for (const std::string& piece : pieces.frames) {
-        OnType17Frame(StripFraming(piece));
+    for (const Type17Unit& unit : units) {
+        OnType17Unit(unit);
     }
     if (m_nStep > 0) {
         SetTimer(kTimerParamStep, static_cast<UINT>(m_nInterval));
     }
 }
 
-void CRelvanDlg::KeepType17Pending(const std::string& text) {
-    if (m_strRxBuf.size() + text.size() > kMaxLinkPending) {
-        WriteLog(FormatText("Reply too long, %u bytes dropped",
-                            static_cast<unsigned>(m_strRxBuf.size() + text.size())),
-                 CLogFile::kWarning);
-        m_strRxBuf.clear();
-        return;
+// A line stands for a frame whose ETX and checksum its CR LF took the place
+// of; CR LF inside a frame just goes. The unit's first character (a frame's
+// first SYN) is dropped; a unit that leaves nothing is no reply.
+void CRelvanDlg::OnType17Unit(const Type17Unit& unit) {
+    std::string text = unit.text;
+    WriteDetail(*this, FormatText("S : %s", text.c_str()));
+    if (unit.line || RemoveLineEnds(text)) {
+        WriteDetail(*this, FormatText("ALF : %s, %d", text.c_str(), unit.line ? 1 : 0));
     }
-    m_strRxBuf += text;
+    if (RewriteErrorReply(text)) {
+        WriteDetail(*this, FormatText("ADZ : %s", text.c_str()));
+    }
+    if (text.size() > 1) {
+        OnType17Frame(StripFraming(text.substr(1)));
+    }
 }
 
 void CRelvanDlg::OnType17Frame(std::string piece) {

@@ -1,5 +1,5 @@
 // The parts of CControlDeskPort that are the same on every face: names, the
-// frames queued in the write slot and the error box. The I/O lives in
+// frames queued for writing and the error box. The I/O lives in
 // serial/win32/ControlDeskPortIo.cpp and serial/sim/ControlDeskPortIo.cpp.
 #include "serial/ControlDeskPort.h"
 
@@ -13,28 +13,28 @@ namespace {
 // The error box text is composed in a buffer of this many characters; longer
 // text is cut.
 constexpr std::size_t kErrorTextBuffer = 200;
+const char kErrorCaption[] = "Application Error";
+constexpr UINT kErrorBoxType = MB_OK | MB_ICONSTOP;
 
 } // namespace
 
-int CControlDeskPort::QueueBytes(const std::uint8_t* bytes, unsigned count) {
+QueueResult CControlDeskPort::QueueBytes(const std::uint8_t* bytes, unsigned count) {
     if (bytes == nullptr && count > 0) {
-        return 0;
+        return QueueResult::TooLong;
     }
     return QueueFrame(Frame(bytes, bytes + count));
 }
 
-int CControlDeskPort::QueueSumFrame(const std::string& text) {
+QueueResult CControlDeskPort::QueueSumFrame(const std::string& text) {
     return QueueFrame(SumFrame(text));
 }
 
-int CControlDeskPort::QueueHexFrame(const std::string& text) {
+QueueResult CControlDeskPort::QueueHexFrame(const std::string& text) {
     return QueueFrame(HexFrame(text));
 }
 
-void CControlDeskPort::QueueAck() {
-    if (IsPortOpen()) {
-        QueueFrame(AckFrame());
-    }
+QueueResult CControlDeskPort::QueueAck() {
+    return QueueFrame(AckFrame());
 }
 
 std::string CControlDeskPort::DeviceName(unsigned portNumber) {
@@ -50,8 +50,8 @@ std::string CControlDeskPort::ModeString(unsigned baud, char parity, unsigned da
     return text;
 }
 
-void CControlDeskPort::ShowPortError(const std::string& operation, unsigned long errorCode,
-                                     const std::string& systemText, unsigned portNumber) {
+std::string CControlDeskPort::PortErrorText(const std::string& operation, unsigned long errorCode,
+                                            const std::string& systemText, unsigned portNumber) {
     // Some codes have no text in the system's message table: name the code.
     const std::string reason =
         systemText.empty() ? "Error code " + std::to_string(errorCode) : systemText;
@@ -59,5 +59,17 @@ void CControlDeskPort::ShowPortError(const std::string& operation, unsigned long
     std::snprintf(text, sizeof text,
                   "WARNING:  %s Failed with the following error: \n%s\nPort: %u\n",
                   operation.c_str(), reason.c_str(), portNumber);
-    platform::ShowMessageBox(text, "Application Error", MB_OK | MB_ICONSTOP);
+    return text;
+}
+
+void CControlDeskPort::ShowPortError(const std::string& operation, unsigned long errorCode,
+                                     const std::string& systemText, unsigned portNumber) {
+    platform::ShowMessageBox(PortErrorText(operation, errorCode, systemText, portNumber),
+                             kErrorCaption, kErrorBoxType);
+}
+
+void CControlDeskPort::ShowPortErrorAside(const std::string& operation, unsigned long errorCode,
+                                          const std::string& systemText, unsigned portNumber) {
+    platform::ShowMessageBoxAside(PortErrorText(operation, errorCode, systemText, portNumber),
+                                  kErrorCaption, kErrorBoxType);
 }

@@ -3,9 +3,11 @@
 // Threads: the owner's (GUI) thread calls Open, StartWatch, the Queue*
 // operations and Close; the watch thread waits on the port, sends one
 // WM_PORT_CHAR per received byte to the owner (synchronously, so bytes reach
-// the parser in order) and writes the queued frame. The I/O itself lives in
+// the parser in order) and writes the queued frames, in order, each whole. The I/O itself lives in
 // the face's Io (serial/win32 for the product, serial/sim for native tests).
 #pragma once
+
+#include "serial/WriteQueue.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,34 +28,41 @@ public:
     int Open(CDialog* owner, unsigned portNumber, unsigned baud, char parity, unsigned dataBits,
              unsigned stopBits, std::uint32_t eventsMask, unsigned writeBufferSize);
     int StartWatch();
-    int SuspendWatch();
-    int ResumeWatch();
     void Close();
     // The watch thread runs its loop.
     bool IsWatchAlive() const;
 
-    // Fill the single write slot and ask the watch thread to write it. A frame
-    // that does not fit the slot (with its terminating zero) is refused: the
-    // result is then 0 and nothing is queued.
-    int QueueBytes(const std::uint8_t* bytes, unsigned count);
-    int QueueSumFrame(const std::string& text);
-    int QueueHexFrame(const std::string& text);
-    void QueueAck();
+    // Queue a frame behind those still waiting and ask the watch thread to
+    // write them. A frame is refused, and nothing is queued, when it does not
+    // fit the write buffer size (with its terminating zero; null bytes with a
+    // count count as not fitting), when the queue is full, or when the port is
+    // not open.
+    QueueResult QueueBytes(const std::uint8_t* bytes, unsigned count);
+    QueueResult QueueSumFrame(const std::string& text);
+    QueueResult QueueHexFrame(const std::string& text);
+    QueueResult QueueAck();
 
     // "COM%d" below 5, "\\.\COM%d" from 5 on.
     static std::string DeviceName(unsigned portNumber);
     // "baud=%d parity=%c data=%d stop=%d".
     static std::string ModeString(unsigned baud, char parity, unsigned dataBits, unsigned stopBits);
-    // Shows the port error box for a failed operation (see the .cpp).
+    // The text of the port error box for a failed operation (see the .cpp).
+    static std::string PortErrorText(const std::string& operation, unsigned long errorCode,
+                                     const std::string& systemText, unsigned portNumber);
+    // Shows the port error box and waits until it is pressed away: for Open,
+    // on the owner's thread, before the watch thread runs.
     static void ShowPortError(const std::string& operation, unsigned long errorCode,
                               const std::string& systemText, unsigned portNumber);
+    // Shows the port error box aside and returns at once: for the watch
+    // thread, whose I/O must go on while the box waits for the operator.
+    static void ShowPortErrorAside(const std::string& operation, unsigned long errorCode,
+                                   const std::string& systemText, unsigned portNumber);
 
     struct Io;
 
 private:
-    // The face's part of the queue operations: fill the slot, wake the writer.
-    int QueueFrame(const std::vector<std::uint8_t>& frame);
-    bool IsPortOpen() const;
+    // The face's part of the queue operations: queue the frame, wake the writer.
+    QueueResult QueueFrame(const std::vector<std::uint8_t>& frame);
 
     std::unique_ptr<Io> m_io;
 };

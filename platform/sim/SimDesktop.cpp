@@ -31,8 +31,14 @@ LRESULT SendCopyData(HWND to, HWND from, DWORD kind, DWORD cbData, const void* d
 }
 
 int ShowMessageBox(const std::string& text, const std::string& caption, UINT type) {
-    sim::World::Get().MessageBoxes().push_back({text, caption, type});
+    sim::World::Get().MessageBoxes().push_back({text, caption, type, false});
     return IDOK;
+}
+
+// A simulated box is pressed away at once, so none is ever still open.
+bool ShowMessageBoxAside(const std::string& text, const std::string& caption, UINT type) {
+    sim::World::Get().MessageBoxes().push_back({text, caption, type, true});
+    return true;
 }
 
 bool NotifyTrayIcon(HWND owner, DWORD operation, UINT callbackMessage, int iconId,

@@ -36,6 +36,7 @@ struct MessageBoxSeen {
     std::string text;
     std::string caption;
     UINT type = 0;
+    bool aside = false; // shown without holding up the caller
 };
 
 struct TrayCall {
@@ -46,12 +47,16 @@ struct TrayCall {
     std::string tip;
 };
 
-// One serial device as a port class sees it. Tests set the first three
+// One serial device as a port class sees it. Tests set the first four
 // fields; the port's simulated I/O fills the rest.
 struct SerialDevice {
     bool present = true;         // false: opening the device fails
     bool refuseTimeouts = false; // the configuration's first step fails
     bool failReads = false;      // every read of a byte fails
+    // Line errors (framing errors) to come: each aborts one read, as a driver
+    // that keeps abort-on-error does, until the port clears it.
+    unsigned lineErrors = 0;
+    unsigned lineErrorsCleared = 0;
     bool open = false;
     std::string mode;                              // mode string applied
     unsigned baud = 0;                             // link port baud

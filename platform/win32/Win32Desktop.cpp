@@ -4,7 +4,9 @@
 
 #include <shellapi.h>
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -22,6 +24,22 @@ BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM lParam) {
         return FALSE;
     }
     return TRUE;
+}
+
+// An aside box is open (its thread waits in MessageBoxA).
+std::atomic<bool> g_asideBoxOpen{false};
+
+struct AsideBox {
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+DWORD WINAPI ShowAsideBox(LPVOID parameter) {
+    const std::unique_ptr<AsideBox> box(static_cast<AsideBox*>(parameter));
+    MessageBoxA(nullptr, box->text.c_str(), box->caption.c_str(), box->type);
+    g_asideBoxOpen = false;
+    return 0;
 }
 
 } // namespace
@@ -45,6 +63,22 @@ LRESULT SendCopyData(HWND to, HWND from, DWORD kind, DWORD cbData, const void* d
 
 int ShowMessageBox(const std::string& text, const std::string& caption, UINT type) {
     return MessageBoxA(nullptr, text.c_str(), caption.c_str(), type);
+}
+
+bool ShowMessageBoxAside(const std::string& text, const std::string& caption, UINT type) {
+    if (g_asideBoxOpen.exchange(true)) {
+        return false;
+    }
+    // The box thread owns its copy of the texts and touches nothing else.
+    auto* box = new AsideBox{text, caption, type};
+    HANDLE thread = CreateThread(nullptr, 0, ShowAsideBox, box, 0, nullptr);
+    if (thread == nullptr) {
+        delete box;
+        g_asideBoxOpen = false;
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
 }
 
 bool NotifyTrayIcon(HWND owner, DWORD operation, UINT callbackMessage, int iconId,

@@ -1,15 +1,17 @@
 // The simulated face of CControlDeskPort, on sim::World. There is no thread:
 // the world plays the watch thread. Bytes that arrive on the device are
-// delivered at once, one WM_PORT_CHAR each, in order; the queued frame is
-// written when the world lets the port threads run (flushWrites), that is
-// after the GUI thread has let go, so of two frames queued in one go only the
-// last one is written.
+// delivered at once, one WM_PORT_CHAR each, in order. The queued frames are
+// written, in order, when the watch thread is free to: when the world lets the
+// port threads run (flushWrites, also during a pause of the GUI thread), and
+// when a burst of received bytes has been delivered. Never while a byte is
+// being delivered: the real watch thread then waits inside its SendMessage, so
+// whatever the owner queues there goes out only after it returns.
 #include "serial/ControlDeskPort.h"
 
 #include "platform/Messages.h"
 #include "platform/sim/SimWorld.h"
 #include "serial/WatchHealth.h"
-#include "serial/WriteSlot.h"
+#include "serial/WriteQueue.h"
 
 namespace {
 
@@ -25,7 +27,8 @@ struct CControlDeskPort::Io {
     std::string deviceName;
     bool open = false;
     bool alive = false;
-    WriteSlot slot;
+    bool delivering = false; // inside the synchronous WM_PORT_CHAR
+    WriteQueue queue;
     WatchHealth health;
 
     sim::SerialDevice& Device() { return sim::World::Get().Serial(deviceName); }
@@ -33,6 +36,7 @@ struct CControlDeskPort::Io {
     void Detach();
     void Receive(const std::vector<std::uint8_t>& bytes);
     void ReadFailed();
+    void ClearLineErrors();
     void WriteQueued();
     void Lost(unsigned long error);
 };
@@ -71,21 +75,34 @@ void CControlDeskPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
             ReadFailed();
             continue;
         }
+        ClearLineErrors();
         health.Progress();
         if (owner != nullptr) {
+            delivering = true;
             owner->SendMessage(WM_PORT_CHAR, byte, static_cast<LPARAM>(portNumber));
+            delivering = false;
         }
     }
+    // Back at its wait, the thread finds the write request.
+    WriteQueued();
 }
 
 void CControlDeskPort::Io::ReadFailed() {
     const WatchHealth::Verdict verdict = health.Failed(kErrorIoDevice, true);
     if (verdict.showBox) {
-        ShowPortError("ReadFile()", kErrorIoDevice, kIoDeviceText, portNumber);
+        ShowPortErrorAside("ReadFile()", kErrorIoDevice, kIoDeviceText, portNumber);
     }
     if (verdict.stop) {
         alive = false;
     }
+}
+
+// Reads aborted by line errors: the thread clears each error and reads again,
+// so the byte still arrives.
+void CControlDeskPort::Io::ClearLineErrors() {
+    sim::SerialDevice& device = Device();
+    device.lineErrorsCleared += device.lineErrors;
+    device.lineErrors = 0;
 }
 
 // The device is gone: the watch thread gives it up and tells the owner.
@@ -100,8 +117,10 @@ void CControlDeskPort::Io::Lost(unsigned long error) {
 }
 
 void CControlDeskPort::Io::WriteQueued() {
-    Frame frame;
-    if (alive && slot.Take(frame)) {
+    if (!alive || delivering) {
+        return;
+    }
+    for (Frame frame; queue.Pop(frame);) {
         Device().writes.push_back(frame);
         health.Progress();
     }
@@ -121,7 +140,7 @@ int CControlDeskPort::Open(CDialog* owner, unsigned portNumber, unsigned baud, c
     io.owner = owner;
     io.portNumber = portNumber;
     io.eventsMask = eventsMask;
-    io.slot.Allocate(writeBufferSize);
+    io.queue.Allocate(writeBufferSize);
     io.deviceName = DeviceName(portNumber);
     sim::World& world = sim::World::Get();
     if (!world.HasSerial(io.deviceName) || !world.Serial(io.deviceName).present) {
@@ -147,15 +166,6 @@ int CControlDeskPort::StartWatch() {
     return 1;
 }
 
-// The simulated watch has no thread to suspend.
-int CControlDeskPort::SuspendWatch() {
-    return 1;
-}
-
-int CControlDeskPort::ResumeWatch() {
-    return 1;
-}
-
 void CControlDeskPort::Close() {
     m_io->alive = false;
     m_io->Detach();
@@ -165,10 +175,6 @@ bool CControlDeskPort::IsWatchAlive() const {
     return m_io->alive;
 }
 
-int CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
-    return m_io->slot.Fill(frame) ? 1 : 0;
-}
-
-bool CControlDeskPort::IsPortOpen() const {
-    return m_io->open;
+QueueResult CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
+    return m_io->open ? m_io->queue.Push(frame) : QueueResult::NotOpen;
 }

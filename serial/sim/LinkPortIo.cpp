@@ -22,9 +22,13 @@ struct CLinkPort::Io {
 
 void CLinkPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
     // A failed read gives 0 bytes, and nothing is delivered.
-    if (Device().failReads) {
+    sim::SerialDevice& device = Device();
+    if (device.failReads) {
         return;
     }
+    // A read aborted by a line error: the thread clears the error and reads again.
+    device.lineErrorsCleared += device.lineErrors;
+    device.lineErrors = 0;
     for (std::size_t start = 0; connected && start < bytes.size(); start += kRxBlockSize) {
         const auto count =
             static_cast<unsigned>(std::min<std::size_t>(kRxBlockSize, bytes.size() - start));

@@ -10,8 +10,11 @@
 //                     the input (one read for what the queue holds) with one
 //                     WM_PORT_CHAR per byte, all with SendMessage, so the GUI
 //                     thread's parser gets the bytes in order, one at a time;
-//   [2] write request set by the Queue* operations: it takes the frame out of
-//                     the write slot, purges the port and writes the frame;
+//   [2] write request set by the Queue* operations: it takes the frames out
+//                     of the write queue, oldest first, and writes each whole.
+//                     Nothing is purged before a write: the driver may still
+//                     be sending the frame before, and bytes received but not
+//                     yet read are part of a reply;
 //   [3] comm wait     the event of an overlapped WaitCommEvent, armed only when
 //                     the events mask holds more than received characters: it
 //                     tells the owner of the other events.
@@ -33,17 +36,22 @@
 //     request, the watch thread waits on them.
 //   - alive: both (atomic). StartWatch sets it; Close clears it; the watch
 //     thread clears it when it gives up a device that is gone (WatchHealth).
-//   - slot: both, through the slot's own lock.
+//   - queue: both, through the queue's own lock.
 //   - thread: the GUI thread only.
+// Error boxes are shown aside (platform::ShowMessageBoxAside): the thread goes
+// on reading and writing while a box waits for the operator.
 // Close clears alive, sets shutdown and waits for the thread while answering
 // sent messages (a WM_PORT_CHAR in flight cannot deadlock it); only a thread
-// that does not end in time (an error box left open) is terminated.
+// that does not end in time (a driver that never returns) is terminated. Its
+// pending read or wait may then still complete into the Io: that Io is left
+// alone for the rest of the process, and the port goes on with a new one.
 #include "serial/ControlDeskPort.h"
 
 #include "platform/Dialog.h"
 #include "platform/Messages.h"
 #include "serial/WatchHealth.h"
-#include "serial/WriteSlot.h"
+#include "serial/WriteQueue.h"
+#include "serial/win32/LineSettings.h"
 #include "serial/win32/PortEvents.h"
 #include "serial/win32/ThreadJoin.h"
 
@@ -55,10 +63,6 @@ constexpr DWORD kStopTimeoutMs = 5000;
 constexpr DWORD kPortTimeoutMs = 1000;
 constexpr DWORD kWatchExitCode = 100;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
-// Before a write only the transmit side is cleared: bytes the generator has
-// sent and the thread has not read yet are part of a reply and must reach the
-// parser, however close they come to one of our own frames.
-constexpr DWORD kPurgeTransmit = PURGE_TXABORT | PURGE_TXCLEAR;
 
 struct Notification {
     DWORD event;
@@ -83,7 +87,7 @@ std::string SystemText(DWORD code) {
 } // namespace
 
 struct CControlDeskPort::Io {
-    enum class ReadResult { Bytes, Nothing, Failed };
+    enum class ReadResult { Bytes, Nothing, Aborted, Failed };
 
     CDialog* owner = nullptr;
     unsigned portNumber = 0;
@@ -107,12 +111,14 @@ struct CControlDeskPort::Io {
     HANDLE ioEvent = nullptr;
 
     std::atomic<bool> alive{false};
-    WriteSlot slot;
+    WriteQueue queue;
     HANDLE thread = nullptr;
+    bool terminated = false; // a watch thread had to be terminated
 
     bool CreateEvents();
     void CloseEvents();
     void Configure(const std::string& mode);
+    void EndWatchThread();
     void ReportError(const char* operation);
 
     void Run();
@@ -127,6 +133,8 @@ struct CControlDeskPort::Io {
     DWORD QueuedInput();
     ReadResult ReadQueued(DWORD queued, DWORD& count);
     void WriteQueued();
+    void WriteFrame(const Frame& frame);
+    void ClearLineError();
     void EndCommWait();
     void EndFirstByteRead();
     void Failed(const char* operation, DWORD error, bool reportable);
@@ -176,9 +184,24 @@ void CControlDeskPort::Io::Configure(const std::string& mode) {
     if (!BuildCommDCBA(mode.c_str(), &dcb)) {
         return ReportError("BuildCommDCB()");
     }
+    SetRawLine(dcb);
     if (!SetCommState(port, &dcb)) {
         ReportError("SetCommState()");
     }
+}
+
+// Asks the watch thread to end and waits for it; a thread that does not end
+// in time is terminated, and the Io remembers it.
+void CControlDeskPort::Io::EndWatchThread() {
+    if (thread == nullptr) {
+        return;
+    }
+    SetEvent(shutdownEvent);
+    if (!JoinThread(thread, kStopTimeoutMs)) {
+        terminated = true;
+    }
+    CloseHandle(thread);
+    thread = nullptr;
 }
 
 void CControlDeskPort::Io::ReportError(const char* operation) {
@@ -237,6 +260,10 @@ bool CControlDeskPort::Io::ArmFirstByteRead() {
     DWORD count = 0;
     const DWORD error =
         MarkPending(ReadFile(port, &firstByte, 1, &count, &firstOv), firstOv, readPending);
+    if (error == ERROR_OPERATION_ABORTED) {
+        ClearLineError();
+        return false;
+    }
     if (error != ERROR_SUCCESS) {
         Failed("ReadFile()", error, true);
         return false;
@@ -288,8 +315,11 @@ void CControlDeskPort::Io::OnFirstByte() {
     if (error == ERROR_IO_INCOMPLETE) {
         return;
     }
+    if (error == ERROR_OPERATION_ABORTED) {
+        return ClearLineError();
+    }
     if (error != ERROR_SUCCESS) {
-        Failed("GetOverlappedResults() in ReadFile()", error, error != ERROR_OPERATION_ABORTED);
+        Failed("GetOverlappedResults() in ReadFile()", error, true);
         return;
     }
     if (count == 0) {
@@ -348,6 +378,9 @@ void CControlDeskPort::Io::DrainInput() {
             break;
         case ReadResult::Nothing:
             return;
+        case ReadResult::Aborted:
+            // The first-byte read picks up what is left once the error is cleared.
+            return ClearLineError();
         case ReadResult::Failed:
             // Reported; the bytes are read again unless the thread gives up.
             break;
@@ -372,29 +405,36 @@ CControlDeskPort::Io::ReadResult CControlDeskPort::Io::ReadQueued(DWORD queued, 
     count = 0;
     const DWORD wanted = queued < sizeof readBuffer ? queued : sizeof readBuffer;
     if (!ReadFile(port, readBuffer, wanted, &count, &ioOv)) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_IO_PENDING) {
-            Failed("ReadFile()", error, true);
-            return ReadResult::Failed;
+        DWORD error = GetLastError();
+        const char* operation = "ReadFile()";
+        if (error == ERROR_IO_PENDING) {
+            error = GetOverlappedResult(port, &ioOv, &count, TRUE) ? ERROR_SUCCESS : GetLastError();
+            operation = "GetOverlappedResults() in ReadFile()";
         }
-        if (!GetOverlappedResult(port, &ioOv, &count, TRUE)) {
-            Failed("GetOverlappedResults() in ReadFile()", GetLastError(), true);
+        if (error == ERROR_OPERATION_ABORTED) {
+            return ReadResult::Aborted;
+        }
+        if (error != ERROR_SUCCESS) {
+            Failed(operation, error, true);
             return ReadResult::Failed;
         }
     }
     return count > 0 ? ReadResult::Bytes : ReadResult::Nothing;
 }
 
+// Writes every queued frame, oldest first. A frame queued meanwhile sets the
+// request again, so the next wait comes back for it.
 void CControlDeskPort::Io::WriteQueued() {
     ResetEvent(writeRequestEvent);
-    Frame frame;
-    if (!slot.Take(frame)) {
-        return;
+    for (Frame frame; alive && queue.Pop(frame);) {
+        if (!frame.empty()) {
+            WriteFrame(frame);
+        }
     }
-    PurgeComm(port, kPurgeTransmit);
-    if (frame.empty()) {
-        return;
-    }
+}
+
+// One frame, whole: the write ends when the driver has taken every byte.
+void CControlDeskPort::Io::WriteFrame(const Frame& frame) {
     ResetOverlapped(ioOv, ioEvent);
     DWORD written = 0;
     if (!WriteFile(port, frame.data(), static_cast<DWORD>(frame.size()), &written, &ioOv)) {
@@ -407,6 +447,18 @@ void CControlDeskPort::Io::WriteQueued() {
         }
     }
     health.Progress();
+}
+
+// A read ended aborted: the driver aborts reads after a line error (a framing
+// error, an overrun) until the error is cleared, where it keeps the port's
+// abort-on-error setting. The error is cleared and reading goes on; a run of
+// such wake-ups backs off like any other empty one.
+void CControlDeskPort::Io::ClearLineError() {
+    DWORD errors = 0;
+    if (!ClearCommError(port, &errors, nullptr)) {
+        return Failed("ClearCommError()", GetLastError(), false);
+    }
+    health.Idle();
 }
 
 // A wait still pending when the thread ends is ended here, so the system no
@@ -424,7 +476,7 @@ void CControlDeskPort::Io::EndFirstByteRead() {
 void CControlDeskPort::Io::Failed(const char* operation, DWORD error, bool reportable) {
     const WatchHealth::Verdict verdict = health.Failed(error, reportable);
     if (verdict.showBox) {
-        ShowPortError(operation, error, SystemText(error), portNumber);
+        ShowPortErrorAside(operation, error, SystemText(error), portNumber);
     }
     if (verdict.stop) {
         alive = false;
@@ -469,7 +521,7 @@ int CControlDeskPort::Open(CDialog* owner, unsigned portNumber, unsigned baud, c
     io.owner = owner;
     io.portNumber = portNumber;
     io.eventsMask = eventsMask;
-    io.slot.Allocate(writeBufferSize);
+    io.queue.Allocate(writeBufferSize);
     if (!io.CreateEvents()) {
         return 0;
     }
@@ -489,14 +541,14 @@ int CControlDeskPort::StartWatch() {
     if (io.port == nullptr) {
         return 0;
     }
-    if (io.thread != nullptr) {
-        if (io.alive) {
-            return 1;
-        }
-        // The thread gave the device up: let it finish before starting anew.
-        JoinThread(io.thread, kStopTimeoutMs);
-        CloseHandle(io.thread);
-        io.thread = nullptr;
+    if (io.thread != nullptr && io.alive) {
+        return 1;
+    }
+    // A thread that gave the device up finishes before a new one starts; one
+    // that had to be terminated leaves this Io to the system (see Close).
+    io.EndWatchThread();
+    if (io.terminated) {
+        return 0;
     }
     ResetEvent(io.shutdownEvent);
     io.health = WatchHealth();
@@ -511,52 +563,37 @@ int CControlDeskPort::StartWatch() {
     return 1;
 }
 
-int CControlDeskPort::SuspendWatch() {
-    if (m_io->thread != nullptr) {
-        SuspendThread(m_io->thread);
-    }
-    return 1;
-}
-
-int CControlDeskPort::ResumeWatch() {
-    if (m_io->thread != nullptr) {
-        ResumeThread(m_io->thread);
-    }
-    return 1;
-}
-
 void CControlDeskPort::Close() {
     Io& io = *m_io;
     io.alive = false;
-    if (io.thread != nullptr) {
-        SetEvent(io.shutdownEvent);
-        JoinThread(io.thread, kStopTimeoutMs);
-        CloseHandle(io.thread);
-        io.thread = nullptr;
-    }
+    io.EndWatchThread();
     if (io.port != nullptr) {
         CloseHandle(io.port);
         io.port = nullptr;
     }
     io.waitPending = false;
     io.readPending = false;
+    if (io.terminated) {
+        // The terminated thread's read or wait may still complete into this
+        // Io's OVERLAPPEDs and buffers, or its lock may be held for good: the
+        // Io is never freed, and the port goes on with a new one.
+        static_cast<void>(m_io.release());
+        m_io = std::make_unique<Io>();
+    }
 }
 
 bool CControlDeskPort::IsWatchAlive() const {
     return m_io->alive;
 }
 
-int CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
+QueueResult CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
     Io& io = *m_io;
-    if (!io.slot.Fill(frame)) {
-        return 0;
+    if (io.port == nullptr) {
+        return QueueResult::NotOpen;
     }
-    if (io.writeRequestEvent != nullptr && !SetEvent(io.writeRequestEvent)) {
+    const QueueResult result = io.queue.Push(frame);
+    if (result == QueueResult::Queued && !SetEvent(io.writeRequestEvent)) {
         SetEvent(io.writeRequestEvent);
     }
-    return 1;
-}
-
-bool CControlDeskPort::IsPortOpen() const {
-    return m_io->port != nullptr;
+    return result;
 }

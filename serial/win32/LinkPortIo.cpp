@@ -25,13 +25,17 @@
 // Close clears connected, sets the stop event (the thread cancels its pending
 // read), purges, and waits for ThreadWatchComm to end while answering sent
 // messages before it closes the handle: after Close
-// nothing touches the object or g_rxBlock, and the owner may delete it.
+// nothing touches the object or g_rxBlock, and the owner may delete it. A
+// thread that does not end in time is terminated; its pending read may then
+// still complete into the Io, which is therefore never freed (the port goes on
+// with a new one).
 #include "serial/LinkPort.h"
 
 #include "platform/Desktop.h"
 #include "platform/Dialog.h"
 #include "platform/Messages.h"
 #include "serial/WatchHealth.h"
+#include "serial/win32/LineSettings.h"
 #include "serial/win32/PortEvents.h"
 #include "serial/win32/ThreadJoin.h"
 
@@ -110,8 +114,9 @@ void CLinkPort::Io::CloseEvents() {
 // Received characters only, 4096-byte queues, reads without a time limit (a
 // read waits for as many bytes as it asks for, and only the one-byte read asks
 // for more than the queue holds), writes bounded by the time the bytes take at
-// this baud, and 8N1. False when the line settings cannot be applied (a baud
-// rate of 0 included).
+// this baud, and 8N1 on a raw line (SetRawLine: no XON/XOFF, which would take
+// checksum bytes 0x11 and 0x13 for flow control). False when the line
+// settings cannot be applied (a baud rate of 0 included).
 bool CLinkPort::Io::Configure(unsigned baud) {
     SetCommMask(port, EV_RXCHAR);
     SetupComm(port, kQueueSize, kQueueSize);
@@ -127,14 +132,16 @@ bool CLinkPort::Io::Configure(unsigned baud) {
     dcb.BaudRate = baud;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
+    dcb.fParity = FALSE;
     dcb.StopBits = ONESTOPBIT;
+    SetRawLine(dcb);
     return SetCommState(port, &dcb) != FALSE;
 }
 
 DWORD CLinkPort::Io::Watch() {
     if (!SetCommMask(port, EV_RXCHAR)) {
-        platform::ShowMessageBox("Error while creating ThreadWatchComm," + portName, "Relvan",
-                                 MB_OK | MB_ICONEXCLAMATION);
+        platform::ShowMessageBoxAside("Error while creating ThreadWatchComm," + portName, "Relvan",
+                                      MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
     while (connected == 1 && !gaveUp) {
@@ -256,7 +263,13 @@ bool CLinkPort::Io::AwaitRead(DWORD& count) {
 }
 
 // Failures are not reported to the user; a device that is gone ends the loop.
+// A read aborted by a line error (where the driver keeps abort-on-error) is
+// none: its callers clear the error, and reading goes on.
 void CLinkPort::Io::Failed(DWORD error) {
+    if (error == ERROR_OPERATION_ABORTED) {
+        health.Idle();
+        return;
+    }
     if (connected == 1 && health.Failed(error, false).stop) {
         gaveUp = true;
         ReportLost(error);
@@ -325,14 +338,19 @@ void CLinkPort::Close() {
     if (io.port != nullptr) {
         PurgeComm(io.port, kPurgeAll);
     }
+    bool terminated = false;
     if (io.thread != nullptr) {
-        JoinThread(io.thread, kStopTimeoutMs);
+        terminated = !JoinThread(io.thread, kStopTimeoutMs);
         CloseHandle(io.thread);
         io.thread = nullptr;
     }
     if (io.port != nullptr) {
         CloseHandle(io.port);
         io.port = nullptr;
+    }
+    if (terminated) {
+        static_cast<void>(m_io.release());
+        m_io = std::make_unique<Io>();
     }
 }
 

@@ -26,9 +26,12 @@ def frame(gen_type, text, prefix="A"):
 
 
 class FaultTestCase(E2ETestCase):
-    def start(self, gen_type, replies=(), prefix="A", faults=None, **keys):
-        """The program with its host and generator, once it has opened the port."""
+    def start(self, gen_type, replies=(), prefix="A", faults=None, prepare_line=None, **keys):
+        """The program with its host and generator, once it has opened the port.
+        `prepare_line`, when given, is called with the program's end of the line first."""
         self.pair = self.serial(5)
+        if prepare_line is not None:
+            prepare_line(self.pair.program_device)
         self.gen = self.generator(gen_type, self.pair, replies, prefix, faults or Faults())
         self.hostsim = self.host(HOST)
         self.run_ = self.relvan(ini_for(gen_type, 5, **keys), host_title=HOST)

@@ -6,6 +6,8 @@ import unittest
 
 from harness import E2ETestCase, Faults, ini_for
 
+import framing  # from tools/gensim, which harness puts on the path
+
 HOST = "E2E Host"
 TIMEOUT = 20
 
@@ -29,6 +31,15 @@ class Type11Test(BridgeTestCase):
         self.assertIsNotNone(answer)
         self.assertEqual(bytes.fromhex("50523103D6"), answer.raw)
         self.assertIsNotNone(self.gen.wait_for_command("RS", 5), "the poll cycle did not go on")
+
+    def test_PR_and_XR_in_one_reply_are_both_answered_in_order(self):
+        self.start(11, ["ST=KV70 PR1 XR0", "R?=ST0"])
+        self.assertIsNotNone(self.gen.wait_for_command("XR0", TIMEOUT), "XR0 was not answered")
+        self.assertIsNotNone(self.gen.wait_for_command("RS", 5), "the poll cycle did not go on")
+        commands = [r.frame.text for r in self.gen.commands()]
+        answers = [text for text in commands if text in ("PR1", "XR0")]
+        self.assertEqual(["PR1", "XR0"] * (len(answers) // 2), answers)
+        self.assertEqual(commands.index("PR1") + 1, commands.index("XR0"))
 
     def test_host_command_goes_out_framed(self):
         self.start(11, faults=Faults(silent=True))
@@ -100,6 +111,17 @@ class Type17Test(BridgeTestCase):
         self.start(17, faults=Faults(silent=True))
         self.gen.send_reply("raw:Error 12\\r\\n")
         self.assertEqual([(742065, 0, "DZ 12")], self.replies(1))
+
+    def test_error_and_line_ended_replies_split_across_reads_reach_the_host_whole(self):
+        self.start(17, faults=Faults(silent=True))
+        pieces = [b"E", b"rror 12\r\n", b"Error 1", b"2\r\n", b"AKV70\r", b"\n", framing.frame17(b"MA100")]
+        for piece in pieces:
+            self.gen.send_raw(piece)
+            time.sleep(0.2)  # each piece is read on its own
+        expected = [(742065, 0, text) for text in ("DZ 12", "DZ 12", "KV70", "MA100")]
+        self.assertEqual(expected, self.replies(4))
+        acks = lambda _: len([r for r in self.gen.received if r.frame.kind == "ack"]) >= 4
+        self.assertIsNotNone(self.gen.wait_for(acks, TIMEOUT), "not every reply was acknowledged")
 
 
 class MalformedHostRecordTest(BridgeTestCase):

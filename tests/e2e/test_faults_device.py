@@ -1,6 +1,6 @@
 """The serial device goes away under a running program (the pty pair is closed, as when
-an adapter is unplugged): the program lives on, idles, tells the operator once, logs
-the loss, and still closes on WM_CLOSE."""
+an adapter is unplugged): the program lives on, idles, tells the operator once (in a box
+that does not hold the port up), logs the loss, and still closes on WM_CLOSE."""
 
 import time
 import unittest
@@ -38,8 +38,9 @@ class DeviceLossTest(FaultTestCase):
         self.pair.close()
         # A pty whose peer is gone does not end a pending comm-event wait under Wine:
         # the loss shows when the program next writes, so the host goes on sending.
-        self.assertLessEqual(self.send_until_lost(), 1, "error box after error box")
-        self.assertEqual(0, self.dismiss_error_boxes(), "an error box came after the loss")
+        # The box is shown aside, so the loss may be logged while it is still open.
+        boxes = self.send_until_lost() + self.dismiss_error_boxes()
+        self.assertLessEqual(boxes, 1, "error box after error box")
         self.assertEqual(1, len([line for line in self.run_.log_lines() if "Lost generator port:5" in line]))
 
         lost = self.cpu_over_window()

@@ -4,6 +4,7 @@ correct command reaches the generator, in order, and the program still works aft
 import time
 import unittest
 
+import tools
 from faultcase import TIMEOUT, FaultTestCase
 
 LOOP_SECONDS = 30  # per generator type; a minute in all
@@ -62,7 +63,7 @@ class MalformedHostRecordLoopTest(FaultTestCase):
                 self.hostsim.send(script)
             sent.append("KV%d" % len(sent))
             self.hostsim.send("send " + sent[-1])
-            # The port has one write slot: the next record waits until this command is out.
+            # The next round waits until this command is out, so the rounds keep pace with the line.
             self.assertIsNotNone(self.gen.wait_for_command(sent[-1], TIMEOUT), "lost: %s" % sent[-1])
         self.assertStillRunning()
         return sent
@@ -75,6 +76,25 @@ class MalformedHostRecordLoopTest(FaultTestCase):
         others = {f.text for f in commands if not f.text.startswith("KV")}
         self.assertEqual(set(), {text for text in others if text not in allowed and not extra(text)})
 
+
+
+class ForeignMessageTest(FaultTestCase):
+    # WM_USER+213, which the console panel posts to the main window with a text.
+    STATUS_TEXT = 0x4D5
+
+    def test_status_text_posts_from_another_process_leave_the_program_working(self):
+        self.start(11, ["ST=KV70", "*=MA1"])
+        self.assertEqual(["70"], self.wait_host_texts(1))
+        for wparam in ("0xDEADBEEF", "1", "0", "0x10000"):
+            code, _ = tools.wintest(self.prefix, "post", "Relvan", self.STATUS_TEXT, wparam, 0)
+            self.assertEqual(0, code, "wintest could not post")
+        time.sleep(1)  # the posts are handled
+        self.assertStillRunning()
+        heard = len(self.hostsim.records())
+        self.hostsim.send("send KV81")
+        self.assertIsNotNone(self.gen.wait_for_command("KV81", TIMEOUT))
+        self.assertGreater(len(self.hostsim.wait_records(heard + 2, TIMEOUT)), heard + 1)
+        self.assertStillRunning()
 
 if __name__ == "__main__":
     unittest.main()

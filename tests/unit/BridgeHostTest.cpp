@@ -3,6 +3,7 @@
 #include "BridgeFixture.h"
 
 #include "bridge/StatusText.h"
+#include "bridge/TextFormat.h"
 #include "console/ConsolePanel.h"
 #include "platform/Messages.h"
 
@@ -161,4 +162,41 @@ TEST_F(HostInterface, ConsoleMessagesReachTheHostAndTheLog) {
     // Only EnableDebug 1 logs the console's texts.
     EXPECT_TRUE(LogHas("Ready Start Fail !! 1"));
     EXPECT_FALSE(LogHas("Ready Start Fail !! 2"));
+}
+
+TEST_F(HostInterface, StatusTextMessagesCarryNoPointerAndForeignOnesAreIgnored) {
+    CRelvanDlg& main = StartType(2);
+    // What another process might post: junk, and the address of a live string.
+    const std::string live = "not ours";
+    for (WPARAM junk : {WPARAM{0xDEADBEEF}, WPARAM{1}, reinterpret_cast<WPARAM>(&live)}) {
+        main.PostMessage(WM_PCOP_STATUSTEXT, junk);
+    }
+    ASSERT_TRUE(PostStatusText(main, "Generator Ready"));
+    sim::World::Get().Settle();
+    EXPECT_TRUE(LogHas("Generator Ready"));
+    EXPECT_FALSE(LogHas("not ours"));
+    EXPECT_EQ(live, "not ours");
+
+    // A text is taken once; a table of texts never handled stays bounded.
+    struct NumberSeen : CDialog {
+        NumberSeen() : CDialog(102) { Create(nullptr); }
+        bool WindowProc(UINT message, WPARAM wParam, LPARAM, LRESULT&) override {
+            number = message == WM_PCOP_STATUSTEXT ? wParam : number;
+            return true;
+        }
+        WPARAM number = 0;
+    } other;
+    ASSERT_TRUE(PostStatusText(other, "once"));
+    sim::World::Get().Settle();
+    EXPECT_EQ(TakeStatusText(other.number), "once");
+    EXPECT_FALSE(TakeStatusText(other.number).has_value());
+    for (std::size_t i = 0; i <= kStatusTextsWaiting; ++i) {
+        ASSERT_TRUE(PostStatusText(main, FormatText("text %03u", static_cast<unsigned>(i))));
+    }
+    sim::World::Get().Settle();
+    EXPECT_FALSE(LogHas("text 000"));
+    EXPECT_TRUE(LogHas("text 001"));
+    EXPECT_TRUE(LogHas(FormatText("text %03u", static_cast<unsigned>(kStatusTextsWaiting))));
+    CDialog unshown(102);
+    EXPECT_FALSE(PostStatusText(unshown, "nowhere")) << "a failed post keeps nothing";
 }

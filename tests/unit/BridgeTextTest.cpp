@@ -1,5 +1,5 @@
 // The pure text helpers of the bridge: record text within its block, leading
-// integers, the reply-code table and the type-17 frame pieces.
+// integers, the reply-code table and the type-17 units and pieces.
 #include "bridge/DecimalText.h"
 #include "bridge/HostRecord.h"
 #include "bridge/ReplyCodeTable.h"
@@ -89,60 +89,78 @@ TEST(SplitReplyItem, FirstCodeInTableOrderWinsAndEveryOccurrenceGoes) {
     }
 }
 
-TEST(Type17Frames, CollectsPiecesKeepsTheStartOfTheNextAndStopsAtAnEmptyPiece) {
+TEST(Type17Frames, CutsUnitsAtTheChecksumAfterEtxOrAtTheLineEndOfALine) {
+    const std::string syn3stx = "\x16\x16\x16\x02";
     const struct {
+        const char* name;
         std::string text;
-        std::vector<std::string> frames;
+        std::vector<std::string> units; // a line shows with a trailing '|'
         std::string pending;
     } cases[] = {
-        {"\x16\x16\x16\x02"
-         "AKV70\x03"
-         "c",
-         {"\x16\x16\x02"
-          "AKV70"},
+        {"frame",
+         syn3stx + "AKV70\x03"
+                   "c",
+         {syn3stx + "AKV70"},
          ""},
-        {"\x16\x02"
-         "A1\x03"
-         "c\x16\x02"
-         "A2\x03"
-         "d",
-         {"\x02"
-          "A1",
-          "\x16\x02"
-          "A2"},
-         ""},
-        {"\x16\x02"
-         "A1\x03"
-         "c\x16\x16\x02"
-         "AK",
-         {"\x02"
-          "A1"},
+        {"frame and the start of the next",
+         syn3stx + "A1\x03"
+                   "c\x16\x16\x02"
+                   "AK",
+         {syn3stx + "A1"},
          "\x16\x16\x02"
          "AK"},
-        {"\x16\x02"
+        {"a checksum equal to ETX is a checksum",
+         "\x16\x02"
          "A1\x03\x03\x16\x02"
          "A2\x03"
          "d",
-         {"\x02"
+         {"\x16\x02"
           "A1",
           "\x16\x02"
           "A2"},
-         ""}, // a checksum equal to ETX is a checksum, not an end of frame
-        {"\x16\x02"
-         "A1\x03"
-         "c\x03\x16\x02"
-         "A2\x03"
-         "d",
-         {"\x02"
-          "A1"},
-         ""}, // empty piece ends it
-        {"\x03", {}, ""},
+         ""},
+        {"a frame end due", syn3stx + "A1\x03", {}, syn3stx + "A1\x03"},
+        {"line", "AKV70\r\n", {"AKV70|"}, ""},
+        {"CR LF inside a frame", syn3stx + "AKV71\r\n\x03\x41", {syn3stx + "AKV71\r\n"}, ""},
+        {"checksum CR, then LF", syn3stx + "A\x03\r\n", {syn3stx + "A"}, "\n"},
+        {"lines and frames mixed",
+         "Error 12\r\n" + syn3stx +
+             "AX\x03"
+             "cAKV70\r\n",
+         {"Error 12|", syn3stx + "AX", "AKV70|"},
+         ""},
     };
     for (const auto& c : cases) {
-        const Type17Pieces pieces = CollectType17Frames(c.text);
-        EXPECT_EQ(pieces.frames, c.frames);
-        EXPECT_EQ(pieces.pending, c.pending);
+        std::string pending;
+        std::vector<std::size_t> dropped;
+        std::vector<std::string> units;
+        for (const Type17Unit& unit : TakeType17Units(pending, c.text, dropped)) {
+            units.push_back(unit.text + (unit.line ? "|" : ""));
+        }
+        EXPECT_EQ(units, c.units) << c.name;
+        EXPECT_EQ(pending, c.pending) << c.name;
+        EXPECT_TRUE(dropped.empty()) << c.name;
     }
+}
+
+TEST(Type17Frames, ATextThatNeverEndsIsDroppedAtTheBound) {
+    std::string pending;
+    std::vector<std::size_t> dropped;
+    EXPECT_TRUE(TakeType17Units(pending, std::string(9000, 'x'), dropped).empty());
+    EXPECT_EQ(dropped, (std::vector<std::size_t>{4096, 4096}));
+    EXPECT_EQ(pending.size(), 9000u - 2 * 4096);
+}
+
+TEST(Type17Frames, PieceRewritesAndFraming) {
+    std::string text = "A\r\nB\r\n";
+    EXPECT_TRUE(RemoveLineEnds(text));
+    EXPECT_EQ(text, "AB");
+    EXPECT_FALSE(RemoveLineEnds(text));
+    text = "Error 12 Error";
+    EXPECT_TRUE(RewriteErrorReply(text));
+    EXPECT_EQ(text, "ADZ 12 Error") << "only \"Error \" with its blank";
+    text = "KV70";
+    EXPECT_FALSE(RewriteErrorReply(text));
     EXPECT_EQ(StripFraming("\x16\x16\x02\x02"
                            "AKV\x03\x03"),
               "AKV");

@@ -76,6 +76,7 @@ TEST_F(Type11, PrAndXrAreAnsweredToTheGeneratorAndNotForwarded) {
         {"XR0", {Sum("XR0")}},
         {"XR1", {Sum("XR1")}},
         {"XR2", {}},
+        {"PR1 XR0", {Sum("PR1"), Sum("XR0")}}, // both answers, in order
     };
     StartRunning();
     for (const auto& c : cases) {
@@ -167,4 +168,21 @@ TEST_F(Type11, EndlessNoiseKeepsTheReceiveBufferBounded) {
     ReceiveBytes(Sum("KV1"));
     ReceiveBytes(Sum("KV2"));
     EXPECT_EQ(HostItems(), (Items{{0, "2"}}));
+}
+
+TEST_F(Type11, AReplyThatStopsComingIsDroppedAfterASecondAndPollingGoesOn) {
+    StartRunning();
+    ReceiveBytes(BytesOf("K")); // a stray byte stops the poll
+    Advance(900);
+    ReceiveBytes({'V', '7', 0x03}); // more of it, then no checksum
+    Advance(999);
+    EXPECT_TRUE(Writes().empty());
+    Advance(1);
+    EXPECT_TRUE(LogHas("Incomplete reply dropped: KV7\x03"));
+    Advance(200);
+    EXPECT_EQ(Writes(), std::vector<Bytes>({Sum("ST")}));
+    ReceiveBytes(Sum("KV70")); // the parser starts afresh
+    EXPECT_EQ(HostItems(), (Items{{0, "70"}}));
+    Advance(1000);
+    EXPECT_FALSE(LogHas("Incomplete reply dropped: KV70")) << "a complete reply ends the wait";
 }

@@ -3,6 +3,8 @@
 // host's suspend and resume.
 #include "BridgeFixture.h"
 
+#include "serial/ControlDeskPort.h"
+
 namespace {
 
 using Items = std::vector<std::pair<int, std::string>>;
@@ -118,8 +120,7 @@ TEST_F(Type13, HostSuspendStopsPollingAndResumeResendsRememberedCommands) {
     ClearWritten(kPort);
     SendCommand("", 1005);
     EXPECT_EQ(main.m_bPollSuspended, 0);
-    // The 10 ms pause after each send lets the watch thread write the first
-    // resend before the second fills the slot.
+    // Both resends go out, in order.
     EXPECT_EQ(Writes(), std::vector<Bytes>({Hex("A1D0K90"), Hex("A1C0M10")}));
     Advance(240);
     Advance(10);
@@ -144,4 +145,46 @@ TEST_F(Type13, EndlessNoiseKeepsTheReceiveBufferBounded) {
     ReceiveBytes(Hex("S1")); // spoilt by the noise in front of it
     ReceiveBytes(Hex("S2"));
     EXPECT_EQ(HostItems(), (Items{{0, "S2"}}));
+}
+
+TEST_F(Type13, ACommandTheFullPortRefusesIsLoggedAndNotRemembered) {
+    CRelvanDlg& main = StartWithBd1a();
+    // Frames queued in one go, with no chance for the watch thread to write.
+    for (std::size_t i = 0; i < WriteQueue::kDepth; ++i) {
+        ASSERT_EQ(main.m_pPort->QueueAck(), QueueResult::Queued);
+    }
+    SendCommand("A1D0K80");
+    EXPECT_TRUE(LogHas("Port busy, command dropped: A1D0K80"));
+    EXPECT_EQ(main.m_strLastD0, "");
+    sim::World::Get().Settle();
+    EXPECT_EQ(Writes(), std::vector<Bytes>(WriteQueue::kDepth, kAck));
+}
+
+TEST_F(Type13, PollingGoesOnFiveSecondsAfterTheLastSignOfLife) {
+    CRelvanDlg& main = StartWithBd1a();
+    Advance(510);
+    ASSERT_EQ(Writes(), std::vector<Bytes>({Hex("A1C1")})); // never answered
+    Advance(5000);
+    EXPECT_EQ(main.m_bConnected, 0);
+    Advance(250);
+    EXPECT_EQ(Writes().back(), Hex("A1CB")) << "the cycle goes on with the next step";
+
+    // A NAK or a reply that never ends puts the next poll off, but not for good.
+    ClearWritten(kPort);
+    Advance(4000);
+    ReceiveBytes({0x15});
+    Advance(4000);
+    ReceiveBytes({0x02, 'S'});
+    Advance(4999);
+    EXPECT_TRUE(Writes().empty());
+    Advance(1);
+    EXPECT_TRUE(LogHas("Incomplete reply dropped: \x02S"));
+    Advance(250);
+    EXPECT_EQ(Writes(), std::vector<Bytes>({Hex("A1CD")}));
+
+    // While the host has polling suspended, the time-out sends nothing.
+    SendCommand("", 1011);
+    ClearWritten(kPort);
+    Advance(20000);
+    EXPECT_TRUE(Writes().empty());
 }

@@ -120,7 +120,7 @@ TEST_F(Type17, LineEndedAndErrorRepliesReachTheHost) {
         std::string block;
         std::string host;
     } cases[] = {
-        {"Error 12", "DZ 12"},
+        {"Error 12\r\n", "DZ 12"},
         {"AKV70\r\n", "KV70"}, // CR LF stands for ETX and checksum
         {"\x16\x16\x16\x02"
          "AKV71\r\n\x03\x41",
@@ -136,21 +136,33 @@ TEST_F(Type17, LineEndedAndErrorRepliesReachTheHost) {
     }
 }
 
-TEST_F(Type17, FramesSplitAcrossBlocksAtEveryOffsetGiveTheSameResult) {
-    const std::string stream =
-        Frame17('A', "KV70") + kAckFrame + Frame17('A', "MA100") + Frame17('A', "MS5");
-    for (char checksum : {stream[10], stream.back()}) {
-        ASSERT_NE(checksum, 0x00); // zero bytes are left out of the received text
-    }
+TEST_F(Type17, RepliesSplitAcrossBlocksAtEveryOffsetGiveTheSameResult) {
+    // Frames, an ACK frame, an Error line, a line-ended reply, and a frame
+    // whose checksum byte is CR followed by a line that starts with LF.
+    const std::string crSum = Frame17('A', "O");
+    ASSERT_EQ(crSum.back(), '\r');
+    const std::string stream = Frame17('A', "KV70") + kAckFrame + "Error 12\r\n" +
+                               Frame17('A', "MA100") + "AKV71\r\n" + crSum + "\nAKV72\r\n" +
+                               Frame17('A', "MS5");
+    ASSERT_EQ(stream.find('\0'), std::string::npos); // zero bytes are left out of the text
+    const Items host{{0, "KV70"}, {0, "DZ 12"}, {0, "MA100"}, {0, "KV71"},
+                     {0, "O"},    {0, "KV72"},  {0, "MS5"}};
     StartType(17, kConsole);
-    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+    const auto expectWhole = [&](const std::string& how) {
+        EXPECT_EQ(HostItems(), host) << how;
+        EXPECT_EQ(LinkBodies(), Texts(host.size(), "\x06")) << how;
         ClearHost();
         ClearWritten(kPort);
+    };
+    for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
         ReceiveText(stream.substr(0, cut));
         ReceiveText(stream.substr(cut));
-        EXPECT_EQ(HostItems(), (Items{{0, "KV70"}, {0, "MA100"}, {0, "MS5"}})) << "cut " << cut;
-        EXPECT_EQ(LinkBodies(), Texts({"\x06", "\x06", "\x06"})) << "cut " << cut;
+        expectWhole("cut " + std::to_string(cut));
     }
+    for (const char byte : stream) {
+        ReceiveText(std::string(1, byte));
+    }
+    expectWhole("byte by byte");
 }
 
 TEST_F(Type17, AChecksumEqualToEtxDoesNotSwallowTheNextFrame) {
@@ -167,11 +179,11 @@ TEST_F(Type17, AChecksumEqualToEtxDoesNotSwallowTheNextFrame) {
 
 TEST_F(Type17, TextThatNeverEndsAFrameStaysBounded) {
     CRelvanDlg& main = StartType(17, kConsole);
-    // The second block overflows the bound: everything kept is dropped.
+    // The first byte past the bound drops everything kept before it.
     ReceiveText(std::string(kRxBlockSize, 'x'));
     ReceiveText(std::string(kRxBlockSize, 'x'));
-    EXPECT_TRUE(main.m_strRxBuf.empty());
-    EXPECT_TRUE(LogHas("Reply too long, 8192 bytes dropped"));
+    EXPECT_EQ(main.m_strRxBuf, std::string(kRxBlockSize, 'x'));
+    EXPECT_TRUE(LogHas("Reply too long, 4096 bytes dropped"));
     ReceiveText(Frame17('A', "KV70"));
     EXPECT_EQ(HostItems().back(), std::make_pair(0, std::string("KV70")));
 }

@@ -1,8 +1,8 @@
-// Frames, checksums, the write slot and the watch threads' failure policy.
+// Frames, checksums, the write queue and the watch threads' failure policy.
 #include "serial/ControlDeskPort.h"
 #include "serial/Frames.h"
 #include "serial/WatchHealth.h"
-#include "serial/WriteSlot.h"
+#include "serial/WriteQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -52,21 +52,30 @@ TEST(SerialFrames, HighBytesCountAsUnsignedInChecksums) {
     EXPECT_EQ(HexFrame("\xFF"), (Frame{0x02, 0xFF, 0x46, 0x45, 0x03}));
 }
 
-TEST(SerialWriteSlot, KeepsOnlyTheLastFrameAndRefusesWhatDoesNotFit) {
-    WriteSlot slot;
+TEST(SerialWriteQueue, KeepsFramesInOrderAndRefusesWhatDoesNotFitOrFindsItFull) {
+    WriteQueue queue;
     Frame taken;
-    EXPECT_FALSE(slot.Fill({0x01})) << "no space before Allocate";
-    slot.Allocate(4);
-    EXPECT_FALSE(slot.Take(taken)) << "nothing queued yet";
-    EXPECT_TRUE(slot.Fill({1, 2, 3}));
-    EXPECT_TRUE(slot.Fill({4, 5}));
-    EXPECT_FALSE(slot.Fill({6, 7, 8, 9})) << "no room for the terminating zero";
-    ASSERT_TRUE(slot.Take(taken));
+    EXPECT_EQ(queue.Push({0x01}), QueueResult::TooLong) << "no space before Allocate";
+    queue.Allocate(4);
+    EXPECT_FALSE(queue.Pop(taken)) << "nothing queued yet";
+    EXPECT_EQ(queue.Push({1, 2, 3}), QueueResult::Queued);
+    EXPECT_EQ(queue.Push({4, 5}), QueueResult::Queued);
+    EXPECT_EQ(queue.Push({6, 7, 8, 9}), QueueResult::TooLong) << "no room for the terminating zero";
+    ASSERT_TRUE(queue.Pop(taken));
+    EXPECT_EQ(taken, (Frame{1, 2, 3}));
+    ASSERT_TRUE(queue.Pop(taken));
     EXPECT_EQ(taken, (Frame{4, 5}));
-    EXPECT_FALSE(slot.Take(taken)) << "a frame goes out once";
-    EXPECT_TRUE(slot.Fill({}));
-    slot.Allocate(10);
-    EXPECT_FALSE(slot.Take(taken)) << "a new allocation forgets the queued frame";
+    EXPECT_FALSE(queue.Pop(taken)) << "a frame goes out once";
+
+    for (std::uint8_t i = 0; i < WriteQueue::kDepth; ++i) {
+        ASSERT_EQ(queue.Push({i}), QueueResult::Queued);
+    }
+    EXPECT_EQ(queue.Push({0xFF}), QueueResult::Full) << "never written over another frame";
+    ASSERT_TRUE(queue.Pop(taken));
+    EXPECT_EQ(taken, (Frame{0}));
+    EXPECT_EQ(queue.Push({0xFF}), QueueResult::Queued) << "room again once one went out";
+    queue.Allocate(10);
+    EXPECT_FALSE(queue.Pop(taken)) << "a new allocation forgets the queued frames";
 }
 
 TEST(SerialNames, DeviceNameAndModeString) {

@@ -1,6 +1,7 @@
 // Both port classes on the simulated face: opening, delivery to the owner,
-// the write slot as the watch thread sees it, and the error box.
+// the write queue as the watch thread sees it, and the error box.
 #include "platform/Messages.h"
+#include "platform/System.h"
 #include "platform/sim/SimWorld.h"
 #include "serial/ControlDeskPort.h"
 #include "serial/LinkPort.h"
@@ -35,11 +36,15 @@ public:
             seen.block.assign(g_rxBlock, g_rxBlock + lParam);
         }
         seen_.push_back(seen);
+        if (message == WM_PORT_CHAR && onByte_) {
+            onByte_();
+        }
         result = 0;
         return true;
     }
 
     std::vector<Seen> seen_;
+    std::function<void()> onByte_; // runs inside each WM_PORT_CHAR
 };
 
 // A fresh world, made before the owner window registers in it.
@@ -114,22 +119,31 @@ TEST_F(ControlDeskPortTest, ErrorBoxTextIsCutToItsBuffer) {
         "WARNING:  WriteFile() Failed with the following error: \nError code 1234\nPort: 12\n");
 }
 
-TEST_F(ControlDeskPortTest, OnlyTheLastOfTwoQuickFramesIsWritten) {
+TEST_F(ControlDeskPortTest, FramesQueuedWhileAByteIsDeliveredGoOutAfterItInOrder) {
     OpenAndWatch();
-    EXPECT_EQ(port.QueueSumFrame("ST"), 1);
-    EXPECT_EQ(port.QueueSumFrame("PR1"), 1);
+    // The watch thread waits inside its WM_PORT_CHAR: a pause of the owner
+    // there cannot let it write.
+    std::size_t writtenDuringDelivery = 0;
+    owner.onByte_ = [&] {
+        EXPECT_EQ(port.QueueSumFrame("PR1"), QueueResult::Queued);
+        platform::Pause(10);
+        EXPECT_EQ(port.QueueSumFrame("XR0"), QueueResult::Queued);
+        platform::Pause(10);
+        writtenDuringDelivery += world.Serial(kDevice).writes.size();
+    };
+    world.Receive(kDevice, {0x41});
+    EXPECT_EQ(writtenDuringDelivery, 0u);
+    EXPECT_EQ(world.Serial(kDevice).writes,
+              (std::vector<Bytes>{{0x50, 0x52, 0x31, 0x03, 0xD6}, {0x58, 0x52, 0x30, 0x03, 0xDD}}));
     world.Settle();
-    ASSERT_EQ(world.Serial(kDevice).writes.size(), 1u);
-    EXPECT_EQ(world.Serial(kDevice).writes[0], (Bytes{0x50, 0x52, 0x31, 0x03, 0xD6}));
-    world.Settle();
-    EXPECT_EQ(world.Serial(kDevice).writes.size(), 1u) << "a frame is written once";
+    EXPECT_EQ(world.Serial(kDevice).writes.size(), 2u) << "a frame is written once";
 }
 
 TEST_F(ControlDeskPortTest, QueuedFramesWaitForTheWatchAndGoOutUnchanged) {
     world.Serial(kDevice);
     ASSERT_EQ(OpenPort(), 1);
     const std::uint8_t startup[] = {0x01, 0x35, 0x00, 0x01, 0x01, 0x38};
-    EXPECT_EQ(port.QueueBytes(startup, 6), 1);
+    EXPECT_EQ(port.QueueBytes(startup, 6), QueueResult::Queued);
     world.Settle();
     EXPECT_TRUE(world.Written(kDevice).empty()) << "no watch thread yet";
     port.StartWatch();
@@ -137,17 +151,17 @@ TEST_F(ControlDeskPortTest, QueuedFramesWaitForTheWatchAndGoOutUnchanged) {
     EXPECT_EQ(world.Written(kDevice), Bytes(startup, startup + 6));
 
     world.ClearWritten(kDevice);
-    port.QueueAck();
+    EXPECT_EQ(port.QueueAck(), QueueResult::Queued);
     world.Settle();
     EXPECT_EQ(world.Written(kDevice), (Bytes{0x06, 0x03}));
 }
 
-TEST_F(ControlDeskPortTest, FramesThatDoNotFitTheSlotAreRefusedWhole) {
+TEST_F(ControlDeskPortTest, FramesThatDoNotFitTheBufferAreRefusedWhole) {
     OpenAndWatch();
     const std::uint8_t raw[100] = {};
     struct Case {
         const char* name;
-        std::function<int()> queue;
+        std::function<QueueResult()> queue;
         std::size_t written; // 0: refused
     };
     const Case cases[] = {
@@ -161,16 +175,16 @@ TEST_F(ControlDeskPortTest, FramesThatDoNotFitTheSlotAreRefusedWhole) {
     };
     for (const Case& c : cases) {
         world.ClearWritten(kDevice);
-        EXPECT_EQ(c.queue(), c.written > 0 ? 1 : 0) << c.name;
+        EXPECT_EQ(c.queue(), c.written > 0 ? QueueResult::Queued : QueueResult::TooLong) << c.name;
         world.Settle();
         EXPECT_EQ(world.Written(kDevice).size(), c.written) << c.name;
     }
 }
 
-TEST_F(ControlDeskPortTest, QueueingWithoutAnOpenPortGoesNowhere) {
-    EXPECT_EQ(port.QueueSumFrame("ST"), 0) << "no slot before Open";
+TEST_F(ControlDeskPortTest, QueueingWithoutAnOpenPortIsRefused) {
+    EXPECT_EQ(port.QueueSumFrame("ST"), QueueResult::NotOpen) << "before Open";
     EXPECT_EQ(OpenPort(), 0);
-    port.QueueAck();
+    EXPECT_EQ(port.QueueAck(), QueueResult::NotOpen);
     world.Settle();
     EXPECT_TRUE(world.Written(kDevice).empty());
 }
@@ -202,6 +216,7 @@ TEST_F(ControlDeskPortTest, FailedReadsDeliverNothingAndShowOneBox) {
     EXPECT_TRUE(owner.seen_.empty());
     ASSERT_EQ(world.MessageBoxes().size(), 1u);
     EXPECT_EQ(world.MessageBoxes()[0].text.rfind("WARNING:  ReadFile() Failed", 0), 0u);
+    EXPECT_TRUE(world.MessageBoxes()[0].aside) << "the watch thread does not wait for the box";
     EXPECT_TRUE(port.IsWatchAlive());
 
     // A device whose reads keep failing is given up, still with one box.
@@ -211,6 +226,18 @@ TEST_F(ControlDeskPortTest, FailedReadsDeliverNothingAndShowOneBox) {
     world.Serial(kDevice).failReads = false;
     world.Receive(kDevice, {0x44});
     EXPECT_TRUE(owner.seen_.empty());
+}
+
+TEST_F(ControlDeskPortTest, LineErrorsAreClearedAndTheBytesStillArrive) {
+    OpenAndWatch();
+    world.Serial(kDevice).lineErrors = 3;
+    world.Receive(kDevice, {0x41, 0x42});
+    world.Serial(kDevice).lineErrors = 1;
+    world.Receive(kDevice, {0x43});
+    EXPECT_EQ(owner.seen_.size(), 3u);
+    EXPECT_EQ(world.Serial(kDevice).lineErrorsCleared, 4u);
+    EXPECT_TRUE(port.IsWatchAlive()) << "a framing error does not give the port up";
+    EXPECT_TRUE(world.MessageBoxes().empty());
 }
 
 TEST_F(ControlDeskPortTest, ClosedOrDestroyedPortLeavesNoCallbacks) {
@@ -309,6 +336,15 @@ TEST_F(LinkPortTest, FailedReadsDeliverNothing) {
     world.Receive(kDevice, {0x41});
     EXPECT_TRUE(owner.seen_.empty());
     EXPECT_TRUE(world.MessageBoxes().empty()) << "link port failures are not reported";
+}
+
+TEST_F(LinkPortTest, LineErrorsAreClearedAndTheBlockStillArrives) {
+    OpenLink();
+    world.Serial(kDevice).lineErrors = 2;
+    world.Receive(kDevice, {0x41, 0x42});
+    ASSERT_EQ(owner.seen_.size(), 1u);
+    EXPECT_EQ(owner.seen_[0].block, (Bytes{0x41, 0x42}));
+    EXPECT_EQ(world.Serial(kDevice).lineErrorsCleared, 2u);
 }
 
 TEST_F(LinkPortTest, ClosedOrDestroyedPortLeavesNoCallbacks) {

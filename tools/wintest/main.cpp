@@ -23,6 +23,9 @@ const char kUsageText[] = "usage:\n"
                           "  wintest info <title>             print visibility and placement\n"
                           "  wintest close <title>            post WM_CLOSE\n"
                           "  wintest command <title> <id>     post WM_COMMAND with that id\n"
+                          "  wintest post <title> <message> <wParam> <lParam>\n"
+                          "                                   post any message, as another\n"
+                          "                                   process may (numbers in C syntax)\n"
                           "  wintest item <title> <id>        print the screen rectangle, state\n"
                           "                                   and text of control <id> inside\n"
                           "  wintest click <title> <id>       click button <id> inside the window\n"
@@ -45,13 +48,18 @@ int printHandle(HWND hwnd) {
     return kOk;
 }
 
-int postTo(const std::string& title, UINT message, WPARAM wParam) {
+// A number in C syntax (decimal, 0x hexadecimal), as wide as a pointer.
+UINT_PTR parseNumber(const char* text) {
+    return static_cast<UINT_PTR>(std::strtoull(text, nullptr, 0));
+}
+
+int postTo(const std::string& title, UINT message, WPARAM wParam, LPARAM lParam = 0) {
     HWND hwnd = wintest::findWindow(title);
     if (hwnd == nullptr) {
         std::fprintf(stderr, "wintest: no window titled \"%s\"\n", title.c_str());
         return kNotFound;
     }
-    return PostMessageA(hwnd, message, wParam, 0) ? kOk : kNotFound;
+    return PostMessageA(hwnd, message, wParam, lParam) ? kOk : kNotFound;
 }
 
 int printInfo(const std::string& title) {
@@ -132,6 +140,10 @@ int run(const std::string& verb, int argc, char** argv) {
     }
     if (verb == "command" && argc == 4) {
         return postTo(title, WM_COMMAND, static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 10)));
+    }
+    if (verb == "post" && argc == 6) {
+        return postTo(title, static_cast<UINT>(parseNumber(argv[3])), parseNumber(argv[4]),
+                      static_cast<LPARAM>(parseNumber(argv[5])));
     }
     if (verb == "item" && argc == 4) {
         return printControl(title, std::atoi(argv[3]));
