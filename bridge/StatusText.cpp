@@ -44,6 +44,12 @@ bool PostStatusText(CDialog& mainWindow, const std::string& text) {
     return true;
 }
 
+void SendStatusText(CDialog& mainWindow, const std::string& text) {
+    const WPARAM number = Keep(text);
+    mainWindow.SendMessage(WM_PCOP_STATUSTEXT, number);
+    TakeStatusText(number);
+}
+
 std::optional<std::string> TakeStatusText(WPARAM wParam) {
     WaitingTexts& waiting = Waiting();
     std::lock_guard<std::mutex> guard(waiting.lock);

@@ -22,6 +22,10 @@ constexpr std::size_t kStatusTextsWaiting = 64;
 // when the post fails.
 bool PostStatusText(CDialog& mainWindow, const std::string& text);
 
+// Sends `text` to `mainWindow` as WM_PCOP_STATUSTEXT and returns once it was
+// handled; a text the window did not take is dropped.
+void SendStatusText(CDialog& mainWindow, const std::string& text);
+
 // The text whose number a WM_PCOP_STATUSTEXT carries in wParam, taken out of
 // the table; nothing for a number that is not waiting.
 std::optional<std::string> TakeStatusText(WPARAM wParam);

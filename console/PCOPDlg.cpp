@@ -176,10 +176,9 @@ void CPCOPDlg::PostStatusText(const std::string& text) {
     }
 }
 
-// The main window takes the text back and frees it (bridge/StatusText.h).
 void CPCOPDlg::SendStatusText(const std::string& text) {
     if (m_pOwner != nullptr) {
-        m_pOwner->SendMessage(WM_PCOP_STATUSTEXT, reinterpret_cast<WPARAM>(new std::string(text)));
+        ::SendStatusText(*m_pOwner, text);
     }
 }
 

@@ -151,6 +151,8 @@ TEST_F(HostInterface, ConsoleMessagesReachTheHostAndTheLog) {
         main.PostMessage(WM_PCOP_POWEROFF);
         main.PostMessage(WM_PCOP_STATUSTEXT, 0); // no text: nothing to log
         ASSERT_TRUE(PostStatusText(main, std::string("Ready Start Fail !! ") + debug));
+        SendStatusText(main, std::string("OVER !! ") + debug); // handled before it returns
+        EXPECT_EQ(LogHas(std::string("OVER !! ") + debug), *debug == '1');
         sim::World::Get().Settle();
         const std::vector<HostSeen> seen = HostReceived();
         ASSERT_EQ(seen.size(), 2u);
