@@ -4,7 +4,8 @@
 #   make test     native unit tests, Win32 unit tests under Wine, Wine end-to-end tests
 #   make demo     relvan.exe under Wine talking to a simulated host and generator
 #                 (DEMO_TYPE=13, 15 or 17 for the other generator types)
-#   make screenshots  the console panel drawn under Xvfb, charged and off -> docs/*.png
+#   make screenshots  the console panel drawn under Xvfb, during an exposure and off
+#                 -> docs/*.png
 #   make fuzz     every fuzz target for its budget (10 million runs or 10 minutes)
 #   make bench    benchmarks under Wine and native micro-benchmarks -> bench/RESULTS.md
 #                 (about 17 minutes; not part of make test)
