@@ -153,13 +153,13 @@ class HostCommandTest(ConsoleTestCase):
                 self.assertIn(method, calls, "after %s" % codes)
 
         # 120 kV at 500 mA for 0.025 s is OVER for 50 kW (at most 100 kV): the hand switch
-        # is refused at both stages.
+        # is refused at both stages, also when pressed straight to the second.
         self.assertEqual(self.text(STATUS_EDIT), "OVER !!")
         gen.clear()
-        gen.set_hand_switch("20")
+        gen.set_hand_switch("00")
         self.assertLogged(run, "[I] Ready Start Fail !!")
         self.call(gen, RELEASE)  # the refusal cancels the ready
-        gen.set_hand_switch("00")
+        gen.set_hand_switch("20")
         time.sleep(1.0)
         gen.set_hand_switch("30")
         self.assertEqual({c.id for c in gen.calls()} - {58}, {57})
