@@ -4,8 +4,12 @@
 #   make test     native unit tests, Win32 unit tests under Wine, Wine end-to-end tests
 #   make demo     relvan.exe under Wine talking to a simulated host and generator
 #                 (DEMO_TYPE=13, 15 or 17 for the other generator types)
-#   make screenshots  the console panel drawn under Xvfb, charged and off -> docs/*.png
+#   make screenshots  the console panel drawn under Xvfb, during an exposure and off
+#                 -> docs/*.png
 #   make fuzz     every fuzz target for its budget (10 million runs or 10 minutes)
+#   make explore  the console explored exhaustively to a fixed depth from each start,
+#                 every safety invariant judged after every event (a few minutes;
+#                 a shallower run is part of make test)
 #   make bench    benchmarks under Wine and native micro-benchmarks -> bench/RESULTS.md
 #                 (about 17 minutes; not part of make test)
 #   make dist     the package for integrators -> dist/relvan-<version>.zip (32-bit;
@@ -19,11 +23,14 @@ E2E_TIMEOUT ?= 900
 # The micro-benchmarks' build: native, Release, no sanitizers.
 BENCH_DIR ?= build/bench
 BENCH_ARGS ?=
+# The explorer's build: native, Release, no sanitizers (the search is long).
+EXPLORE_DIR ?= build/explore
+EXPLORE_ARGS ?=
 # The package's build: win32, the product; win64 only for a test package.
 DIST_ARCH ?= win32
 
 .PHONY: deps build build-native build-win32 build-win64 build-wine build-fuzz test test-native test-wine-unit test-e2e \
-	test-fuzz-smoke fuzz demo screenshots format bench build-bench dist
+	test-fuzz-smoke fuzz demo screenshots format bench build-bench dist build-explore explore
 
 deps:
 	@tools/setup/install-deps.sh
@@ -72,6 +79,14 @@ test-fuzz-smoke:
 
 fuzz: deps build-fuzz
 	tests/fuzz/run-fuzz.sh $(FUZZ_DIR)
+
+build-explore:
+	@test -f $(EXPLORE_DIR)/build.ninja || cmake -S . -B $(EXPLORE_DIR) -G Ninja \
+		-DCMAKE_BUILD_TYPE=Release -DRELVAN_SANITIZE=OFF
+	cmake --build $(EXPLORE_DIR) -j $(JOBS) --target relvan_explore
+
+explore: deps build-explore
+	$(EXPLORE_DIR)/tests/explore/relvan_explore $(EXPLORE_ARGS)
 
 test-wine-unit:
 	tests/unit/run-wine-unit-tests.sh

@@ -15,14 +15,14 @@ from portfile import read_write_log
 # Panel controls.
 KV_EDIT, MA_EDIT, TIME_EDIT = 1001, 1002, 1003
 KV_UP, MA_UP, TIME_UP = 1005, 1007, 1009
-PREHEAT_EDIT, PREHEAT_UP, CHANGE, PREHEAT_DOWN, PREHEAT_SAVE = 1011, 1012, 1013, 1014, 1015
+PREHEAT_EDIT, PREHEAT_UP, CHANGE, PREHEAT_SAVE = 1011, 1012, 1013, 1015
 KV_SHIFT_EDIT, KV_SHIFT_UP, KV_SHIFT_SAVE = 1019, 1035, 1043
 STATUS_EDIT = 1039
 READY, READY_CANCEL, EXPOSURE, EXPOSURE_CANCEL = 1040, 1041, 1042, 1044
 AUX, BUCKY2, AEC, FIELD1, DENSITY_UP, DENSITY_EDIT, ROTOR_HIGH = 1055, 1057, 1061, 1065, 1069, 1071, 1073
 # Lamps.
 READY_UP, XRAY_START, XRAY_END = 1021, 1022, 1023
-STANDING, HAND_READY, HAND_EXPOSURE = 1026, 1028, 1029
+STANDING = 1026
 SEC, MAS = 1030, 1031
 FIELD_LAMPS = (1058, 1059, 1060)
 LAMP_AUX, LAMP_BUCKY1, LAMP_BUCKY2 = 1062, 1063, 1064
@@ -153,13 +153,13 @@ class HostCommandTest(ConsoleTestCase):
                 self.assertIn(method, calls, "after %s" % codes)
 
         # 120 kV at 500 mA for 0.025 s is OVER for 50 kW (at most 100 kV): the hand switch
-        # is refused at both stages.
+        # is refused at both stages, also when pressed straight to the second.
         self.assertEqual(self.text(STATUS_EDIT), "OVER !!")
         gen.clear()
-        gen.set_hand_switch("20")
+        gen.set_hand_switch("00")
         self.assertLogged(run, "[I] Ready Start Fail !!")
         self.call(gen, RELEASE)  # the refusal cancels the ready
-        gen.set_hand_switch("00")
+        gen.set_hand_switch("20")
         time.sleep(1.0)
         gen.set_hand_switch("30")
         self.assertEqual({c.id for c in gen.calls()} - {58}, {57})
@@ -247,7 +247,8 @@ class PanelTest(ConsoleTestCase):
         self.click(AEC)
         self.wait_lamps({AEC_LAMP: LIT, LAMP_BUCKY1: LIT, LAMP_AUX: UNLIT, **{lamp: LIT for lamp in FIELD_LAMPS}})
         reference = Call(47, ("200", "01"))
-        self.assertCalls(gen, [Call(19, ("00", "20"))] * 2 + [reference, Call(6), Call(6), Call(48, ("00", "07")), reference])
+        aec_on = [Call(6), Call(6), Call(48, ("00", "07")), reference]
+        self.assertCalls(gen, [Call(19, ("00", "20"))] * 2 + [reference] + aec_on)
         self.assertEqual(self.text(DENSITY_EDIT), "0")
         self.assertFalse(self.item(AUX).enabled)
         # Field 1 off (fields 2 and 3 stay: code 6), density +1 (reference 512 + 12).
@@ -282,18 +283,17 @@ class PanelTest(ConsoleTestCase):
         self.click(PREHEAT_SAVE)
         self.wait_for_state(PREHEAT_UP, enabled=True)  # again, 500 ms after the save
         self.assertFalse(self.item(PREHEAT_SAVE).enabled)
-        with open(os.path.join(DATA, "step_ma.dat"), "rb") as sample, open(os.path.join(self.data, "step_ma.dat"), "rb") as saved:
-            rows = sample.read().split(b"\r\n")
-            rows[1] = b"12.5\t7D\t13"
-            self.assertEqual(saved.read().split(b"\r\n"), rows)
+        rows = self.rows(os.path.join(DATA, "step_ma.dat"))
+        rows[1] = b"12.5\t7D\t13"
+        self.assertEqual(self.rows(os.path.join(self.data, "step_ma.dat")), rows)
         self.assertEqual(sorted(os.listdir(self.data)), sorted(os.listdir(DATA)))  # no file left beside them
 
         # Ready, then Exposure: the saved shift and pre-heat are in the ready's texts
         # (kV 1119 + 1 = 460; mA 1268 + 2 - 2 = 4F4, less 13 = 4E7), in the AEC order.
         gen.clear()
         self.click(READY)
-        ready = [Call(14), Call(27), Call(43, ("29", "460", "45F")), Call(44, ("7D", "4F4", "4E7")), Call(46, ("C80",))]
-        self.assertCalls(gen, ready + [Call(45, ("19", "01")), READY_LINE])
+        kv_ma = [Call(43, ("29", "460", "45F")), Call(44, ("7D", "4F4", "4E7"))]
+        self.assertCalls(gen, [Call(14), Call(27)] + kv_ma + [Call(46, ("C80",)), Call(45, ("19", "01")), READY_LINE])
         self.wait_lamp(READY_UP, LIT)
         self.assertTrue(self.item(READY_CANCEL).enabled)
         gen.clear()
@@ -313,6 +313,12 @@ class PanelTest(ConsoleTestCase):
         while self.item(control_id).enabled != enabled and time.monotonic() < deadline:
             time.sleep(0.1)
         self.assertEqual(self.item(control_id).enabled, enabled, "control %d" % control_id)
+
+    @staticmethod
+    def rows(path):
+        """A table's rows, each ended by CR LF."""
+        with open(path, "rb") as table:
+            return table.read().split(b"\r\n")
 
     def ref_data(self, section, key):
         ini = configparser.ConfigParser(interpolation=None)

@@ -10,7 +10,8 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(FuzzHostRecord FuzzType11Parser FuzzType13Parser FuzzType17Parser FuzzToken
-             FuzzIniReader FuzzLogNaming FuzzLinkLines)
+             FuzzIniReader FuzzLogNaming FuzzLinkLines FuzzConsoleLink FuzzConsoleTables
+             FuzzConsoleData FuzzConsoleHost)
 fi
 runs=${FUZZ_RUNS:-10000000}
 seconds=${FUZZ_SECONDS:-600}

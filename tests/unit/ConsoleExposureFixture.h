@@ -5,7 +5,7 @@
 #pragma once
 
 #include "ConsoleFixture.h"
-#include "ConsoleInvariants.h"
+#include "tests/console/ConsoleInvariants.h"
 
 #include <algorithm>
 #include <cstdio>

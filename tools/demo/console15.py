@@ -20,14 +20,15 @@ class ConsoleRig:
     """The generator on its line (started first: its link is up before power on) and a
     relvan.exe of type 15 in `folder` with the sample data set, not yet started."""
 
-    def __init__(self, prefix, folder, out, start_time, model=2):
+    def __init__(self, prefix, folder, out, start_time, model=2, **settings):
+        """`settings`: the simulator's Settings besides the model (values, delays, script)."""
         self.prefix = prefix
         prefix.register_link_component(tools.BIN_DIR)
         os.makedirs(folder)
         self.pair = PtyPair(folder, "link")
         prefix.map_com_port(LINK_COM, self.pair.program_device)
         self.line = SerialLine(self.pair.generator_link)
-        self.generator = Type15Generator(self.line, Settings(model=model), out=out, name="generator")
+        self.generator = Type15Generator(self.line, Settings(model=model, **settings), out=out, name="generator")
         self.generator.start()
         self.generator.start_time = start_time
         relvan = os.path.join(folder, "relvan")

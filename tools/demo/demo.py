@@ -6,8 +6,12 @@ transcript of both sides, then the program's log.
   python3 tools/demo/demo.py --type 11|13|15|17
 
 Type 15 shows the console panel's conversation through our link component: power on
-at start-up, charge, the link checks, power off and on by the host's console command
-100, and EXIT when the program is closed.
+at start-up, charge, the link checks, then a whole exposure with the hand switch (the
+generator's operator presses it to the first stage, to the second after Ready UP OK,
+and lets go after the exposure): the ready's settings, RS05 to RS07, the feedback report
+whose actual mAs reaches the host as kind 114; then the host asks for the console's
+settings (console command 111, kind 112) and powers off (console command 100 "2"), and
+EXIT when the program is closed.
 """
 
 import argparse
@@ -29,6 +33,7 @@ from relvanrun import RelvanRun  # noqa: E402
 from serialline import SerialLine  # noqa: E402
 from simulator import Generator, Reply  # noqa: E402
 from console15 import LINK_COM, ConsoleRig  # noqa: E402
+from type15script import parse_at  # noqa: E402
 from wineprefix import shared_prefix  # noqa: E402
 
 HOST_TITLE = "Demo Host"
@@ -56,8 +61,15 @@ SCENARIOS = {
     },
 }
 
-# Type 15: what the host does while the panel talks to the generator.
-CONSOLE_HOST = ["sleep 9000", "console 100 2", "sleep 1500", "console 100 1", "sleep 8000"]
+# Type 15: the hand switch as the generator's operator moves it, and the feedback of the
+# exposure (kV 1F4 and mA 65 raw, 12.5 mAs: "kV FB DATA : 632 , mA FB DATA : 57 ,
+# Actual mAs : 12.5 mAs").
+CONSOLE_SETTINGS = {
+    "values": {"R102": ("1F4",), "R103": ("65",), "R201": ("25", "1")},
+    "script": [parse_at(rule) for rule in ("RS04+2=hs:20", "RS05+0.5=hs:00", "R201+1=hs:30")],
+}
+# What the host does once the exposure is over.
+CONSOLE_HOST = ["sleep 1500", "console 111", "sleep 1000", "console 100 2", "sleep 1500"]
 
 _print_lock = threading.Lock()
 _start = time.monotonic()
@@ -80,13 +92,15 @@ def run_console_demo():
     prefix = shared_prefix()
     global _start
     _start = time.monotonic()
-    rig = ConsoleRig(prefix, os.path.join(prefix.root, "demo"), say, _start)
+    rig = ConsoleRig(prefix, os.path.join(prefix.root, "demo"), say, _start, **CONSOLE_SETTINGS)
     host = HostSim(prefix, HOST_TITLE, out=host_line)
     say('-- relvan.exe "%s" (TypeGen=15, Model=2, link component on COM%d) --' % (HOST_TITLE, LINK_COM))
     rig.run.start(HOST_TITLE)
     if not tools.wait_window(prefix, "Relvan", 20000):
         say("relvan.exe did not open its window")
         return 1
+    if not rig.generator.wait_for_sent("R201", 40):
+        say("-- no exposure came --")
     for script_line in CONSOLE_HOST:
         if script_line.startswith("sleep "):
             time.sleep(int(script_line.split()[1]) / 1000.0)

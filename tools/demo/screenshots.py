@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the console panel under Xvfb and writes two PNG files: charged (the type-15
-simulator answered the power-on conversation) and off (after HFG POWER OFF).
+"""Draws the console panel under Xvfb and writes two PNG files: during an exposure (the
+type-15 simulator charged the generator, the operator chose the high rotor speed and
+AEC with its fields, and holds the hand switch at its second stage) and off (after HFG
+POWER OFF).
 
   python3 tools/demo/screenshots.py [--out docs]
 """
@@ -21,6 +23,10 @@ from console15 import ConsoleRig  # noqa: E402
 from screen import screen_prefix  # noqa: E402
 
 POWER_OFF = 1017
+ROTOR_HIGH = 1073
+AEC = 1061
+# X-ray End OK 4 s after X-ray Start OK: the exposure lasts while the picture is taken.
+EXPOSURE_MS = 4000
 
 
 def window_rect(prefix):
@@ -29,13 +35,26 @@ def window_rect(prefix):
 
 
 def shoot(prefix, path):
+    time.sleep(0.5)  # the last changes painted
     prefix.screen.grab().crop(*window_rect(prefix)).save_png(path)
     print("wrote " + path)
 
 
+def expose(rig):
+    """The hand switch to the first stage, to the second at Ready UP OK; True once X-ray
+    Start OK is shown."""
+    generator = rig.generator
+    generator.set_hand_switch("20")
+    if not generator.wait_for_sent("RS05", 10):
+        return False
+    generator.set_hand_switch("00")
+    return bool(generator.wait_for_sent("RS06", 10)) and rig.run.wait_log("Generator X-ray Start OK !!", 5)
+
+
 def run(out_dir):
     prefix = screen_prefix()
-    rig = ConsoleRig(prefix, os.path.join(prefix.root, "screenshots"), lambda text: None, time.monotonic())
+    folder = os.path.join(prefix.root, "screenshots")
+    rig = ConsoleRig(prefix, folder, lambda text: None, time.monotonic(), delays={"RS07": EXPOSURE_MS})
     try:
         rig.run.start()
         if not tools.wait_window(prefix, "Relvan", 20000) or not rig.generator.wait_for_sent("RS04", 20):
@@ -44,12 +63,19 @@ def run(out_dir):
         if not rig.run.wait_log("Generator Charge ON OK !!", 5):
             return 1
         time.sleep(1.5)  # charge completion applies the options
-        shoot(prefix, os.path.join(out_dir, "console-charged.png"))
+        for button in (ROTOR_HIGH, AEC):
+            tools.wintest(prefix, "click", "Relvan", button)
+        if not expose(rig):
+            print("the exposure did not start")
+            return 1
+        shoot(prefix, os.path.join(out_dir, "console-exposure.png"))
+        if not rig.run.wait_log("Generator X-ray End OK", EXPOSURE_MS / 1000 + 5):
+            return 1
+        rig.generator.set_hand_switch("30")
         tools.wintest(prefix, "click", "Relvan", POWER_OFF)
         if not rig.run.wait_log("Generator Power OFF OK !!", 5):
             print("the panel did not power off")
             return 1
-        time.sleep(0.5)
         shoot(prefix, os.path.join(out_dir, "console-off.png"))
         rig.run.close_window()
         rig.run.wait_exit(10)
