@@ -1,0 +1,49 @@
+"""LINK "55" in storms from the type-15 generator, end to end: a thousand a second for
+STORM_SECONDS through our link component into the real relvan.exe under Wine. The
+program's memory stays where it was, the check is answered once the storm is over
+(the answer comes 100 ms after the last check, so a storm gets one), the link is not
+given up, and the host's parameter report (111, kind 112) still comes."""
+
+import time
+import unittest
+
+from faultcase import resident_kb
+from test_faults_console_link import LINK_ANSWER, LOST, START_REPORT, ConsoleLinkFaultTestCase
+
+import linkline  # from tools/gensim, which harness puts on the path
+
+STORM_SECONDS = 5
+STORM_PER_SECOND = 1000
+MAX_GROWTH_KB = 4096
+
+
+class LinkStormTest(ConsoleLinkFaultTestCase):
+    def test_a_storm_of_link_checks(self):
+        host = self.host()
+        run, gen = self.console(model=2, host_title=host.title)
+        self.charged(gen)
+        self.storm(gen, 1.0)  # warm-up: what the first storm allocates for good
+        before = resident_kb(run.pid)
+        self.storm(gen, STORM_SECONDS)
+        gen.clear()
+        self.call(gen, LINK_ANSWER.id, LINK_ANSWER.args, timeout=30)
+        growth = resident_kb(run.pid) - before
+        self.assertLessEqual(growth, MAX_GROWTH_KB, "grew by %d kB" % growth)
+        gen.clear()
+        gen.send("LINK")
+        self.assertAfter(self.call(gen, LINK_ANSWER.id, LINK_ANSWER.args), self.sent(gen, "LINK"), 0.1, slack=1.0)
+        self.assertEqual(self.report(host), START_REPORT)
+        self.assertFalse([line for line in run.log_lines() if LOST in line])
+
+    def storm(self, gen, seconds):
+        line = linkline.join_line(["EVENT", "6", "LINK", "55"])
+        batch = STORM_PER_SECOND // 20
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            with gen.changed:  # not in the middle of one of the simulator's own lines
+                gen.line.write(line * batch)
+            time.sleep(0.05)
+
+
+if __name__ == "__main__":
+    unittest.main()
