@@ -82,6 +82,12 @@ void CConsole::OnHandSwitchPoll() {
         s.m_nHandSwitch = kSecondStage;
         break;
     default:
+        // A value that matches no position keeps the position, but it is
+        // no second stage held: an exposure the switch holds lets go, as
+        // when the switch comes back to its first stage.
+        if (s.m_nHandSwitch == kSecondStage) {
+            s.m_nHandSwitch = kFirstStage;
+        }
         break;
     }
     EvaluateHandSwitch();

@@ -109,6 +109,18 @@ TEST_F(ConsoleExposure, Model1PortLinesAndLettingGoMidExposure) {
     Advance(kPortPollMs);
     EXPECT_EQ(State().m_nHandSwitch, 0); // as the exposure end left it
     EXPECT_TRUE(View(panel::kLampStanding).lit);
+
+    // Nor is it the second stage held: the switch's exposure lets go.
+    Switch(1);
+    Advance(kPortPollMs);
+    StateCode("RS05");
+    Switch(2);
+    Advance(kPortPollMs);
+    StateCode("RS06");
+    ClearTrace();
+    panel->port.space[kStatusRegister] = 0x10;
+    Advance(kPortPollMs);
+    EXPECT_EQ(Sent(), (Lines{"port FF", "port FF"}));
 }
 
 TEST_F(ConsoleExposure, ReadyOrdersWithAec) {
