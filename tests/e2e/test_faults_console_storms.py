@@ -1,8 +1,9 @@
-"""LINK "55" in storms from the type-15 generator, end to end: a thousand a second for
-STORM_SECONDS through our link component into the real relvan.exe under Wine. The
+"""The console's link overloaded, end to end through our link component into the real
+relvan.exe under Wine. A storm: a thousand LINK "55" a second for STORM_SECONDS; the
 program's memory stays where it was, the check is answered once the storm is over
 (the answer comes 100 ms after the last check, so a storm gets one), the link is not
-given up, and the host's parameter report (111, kind 112) still comes."""
+given up, and the host's parameter report (111, kind 112) still comes. A line that is
+never read: no hang."""
 
 import time
 import unittest
@@ -15,6 +16,10 @@ import linkline  # from tools/gensim, which harness puts on the path
 STORM_SECONDS = 5
 STORM_PER_SECOND = 1000
 MAX_GROWTH_KB = 4096
+# R101 makes the console echo its value at once (method 4): 4000 characters a time
+# soon fill a line that is never read.
+ECHO_VALUE = "5" * 4000
+ECHO_EVENTS = 10
 
 
 class LinkStormTest(ConsoleLinkFaultTestCase):
@@ -43,6 +48,26 @@ class LinkStormTest(ConsoleLinkFaultTestCase):
             with gen.changed:  # not in the middle of one of the simulator's own lines
                 gen.line.write(line * batch)
             time.sleep(0.05)
+
+    def test_a_line_that_is_never_read(self):
+        """After the charge the simulator stops reading (its end of the pty stays open)
+        and ECHO_EVENTS R101 reports make the console write long echoes into the
+        stuck line. Each write gives up after its time-out (a second plus a
+        millisecond a byte), so the program is slow while the echoes are pending (the
+        calls are made on the panel's thread: about 4 s each here) but never hangs:
+        the host's report comes, and WM_CLOSE ends the program."""
+        host = self.host()
+        run, gen = self.console(model=2, host_title=host.title)
+        self.charged(gen)
+        gen.stop()
+        event = linkline.join_line(["EVENT", "6", "R101", ECHO_VALUE])
+        for _ in range(ECHO_EVENTS):
+            gen.line.write(event)
+            time.sleep(0.05)
+        self.assertEqual(self.report(host, timeout=ECHO_EVENTS * 6 + 30), START_REPORT)
+        self.assertTrue(run.running())
+        self.assertTrue(run.close_window())
+        self.assertEqual(run.wait_exit(30), 0, "WM_CLOSE did not end the program")
 
 
 if __name__ == "__main__":
