@@ -5,6 +5,8 @@ program's memory stays where it was, the check is answered once the storm is ove
 given up, and the host's parameter report (111, kind 112) still comes. A line that is
 never read: no hang."""
 
+import os
+import select
 import time
 import unittest
 
@@ -62,12 +64,31 @@ class LinkStormTest(ConsoleLinkFaultTestCase):
         gen.stop()
         event = linkline.join_line(["EVENT", "6", "R101", ECHO_VALUE])
         for _ in range(ECHO_EVENTS):
-            gen.line.write(event)
+            if not offer(gen.line.fd, event, 10):
+                break  # backed up both ways: the pty pair takes nothing more
             time.sleep(0.05)
         self.assertEqual(self.report(host, timeout=ECHO_EVENTS * 6 + 30), START_REPORT)
         self.assertTrue(run.running())
         self.assertTrue(run.close_window())
         self.assertEqual(run.wait_exit(30), 0, "WM_CLOSE did not end the program")
+
+
+def offer(fd, data, seconds):
+    """Writes `data` to a non-blocking descriptor unless it takes none of it for
+    `seconds`; True when all of it went."""
+    view = memoryview(data)
+    deadline = time.monotonic() + seconds
+    while view:
+        left = deadline - time.monotonic()
+        if left <= 0:
+            return False
+        select.select([], [fd], [], left)
+        try:
+            view = view[os.write(fd, view) :]
+            deadline = time.monotonic() + seconds
+        except BlockingIOError:
+            time.sleep(0.01)
+    return True
 
 
 if __name__ == "__main__":
