@@ -82,6 +82,12 @@ void CConsole::OnHandSwitchPoll() {
         s.m_nHandSwitch = kSecondStage;
         break;
     default:
+        // A value that matches no position keeps the position, but it is
+        // no second stage held: an exposure the switch holds lets go, as
+        // when the switch comes back to its first stage.
+        if (s.m_nHandSwitch == kSecondStage) {
+            s.m_nHandSwitch = kFirstStage;
+        }
         break;
     }
     EvaluateHandSwitch();
@@ -230,15 +236,13 @@ void CConsole::OnSequenceButton(int controlId) {
 }
 
 // Refused while OVER, while a ready is under way, and (as the hand switch
-// is) while a status report is pending.
+// is) while a status report is pending. The link watchdog keeps running: a
+// link lost during the ready is noticed and the lines released.
 void CConsole::OnReadyButton() {
     ConsoleState& s = m_state;
     if (s.m_bOver != 0 || s.m_bSwitchReady != 0 || s.m_bButtonReady != 0 || ReportPending()) {
         RefuseButtonReady();
         return;
-    }
-    if (s.m_nModel == 2) {
-        StopTimer(kTimerWatchdog);
     }
     s.m_bButtonReady = 1;
     Enable(panel::kReady, false);

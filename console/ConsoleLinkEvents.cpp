@@ -128,8 +128,10 @@ void CConsole::OnReport(const std::string& code, const std::string& value) {
 // HS: the hand switch as the link reports it. It is taken only while no
 // exposure has ended and no ready from the Ready button is under way; a move
 // not taken leaves the position unknown (decimal 30, which matches none), so
-// that the console never acts afterwards on where the switch was before. The
-// watchdog stops, and runs again after a report of the standing position.
+// that the console never acts afterwards on where the switch was before.
+// Any report shows the link alive: the watchdog runs again from it, whatever
+// the position, so that a line lost while the switch is held is noticed and
+// the lines are released.
 void CConsole::OnHandSwitchReport(int linkSwitch) {
     StopTimer(kTimerWatchdog);
     if (m_state.m_bXrayEnded == 0 && m_state.m_bButtonReady == 0) {
@@ -137,9 +139,7 @@ void CConsole::OnHandSwitchReport(int linkSwitch) {
     } else if (m_state.m_nLinkSwitch != linkSwitch) {
         m_state.m_nLinkSwitch = kLinkUnknown;
     }
-    if (linkSwitch == kLinkStanding) {
-        StartTimer(kTimerWatchdog, kChargeWatchdogMs);
-    }
+    StartTimer(kTimerWatchdog, kChargeWatchdogMs);
 }
 
 // R104: an error (up to 0x63) or a check report, one of each kind at a

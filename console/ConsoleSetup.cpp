@@ -153,6 +153,8 @@ std::string CConsole::ReadDataFile(const std::string& path) {
     std::string bytes;
     if (!platform::ReadFileBytes(path, bytes)) {
         Log(FormatText("Can't read %s: its table is empty", path.c_str()), CLogFile::kError);
+    } else if (bytes.empty()) {
+        Log(FormatText("%s holds nothing: its table is empty", path.c_str()), CLogFile::kError);
     }
     return bytes;
 }

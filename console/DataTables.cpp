@@ -60,6 +60,25 @@ int HexDigit(char c) {
     return -1;
 }
 
+// Blanks, an optional sign, digits, blanks: what an over cell should hold.
+bool IsWholeNumber(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return false;
+    }
+    const std::size_t last = text.find_last_not_of(" \t");
+    std::size_t at = first + (text[first] == '+' || text[first] == '-' ? 1 : 0);
+    if (at > last) {
+        return false;
+    }
+    for (; at <= last; ++at) {
+        if (text[at] < '0' || text[at] > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool operator==(const StepTable& a, const StepTable& b) {
@@ -112,11 +131,13 @@ StepTable ParseStepTable(const std::string& bytes, int columnCount, std::size_t 
 OverGrid ParseOverTable(const std::string& bytes, std::vector<std::string>& notes) {
     OverGrid grid = ClosedOverGrid();
     std::size_t droppedCells = 0;
+    std::size_t notNumbers = 0;
     std::size_t line = 0;
     for (const std::vector<std::string>& cells : SplitRows(bytes)) {
         for (std::size_t column = 0; column < cells.size(); ++column) {
             if (line < kOverLines && column < kOverColumns) {
                 grid[column][line] = LeadingInt(cells[column]);
+                notNumbers += !cells[column].empty() && !IsWholeNumber(cells[column]) ? 1 : 0;
             } else if (!cells[column].empty()) {
                 ++droppedCells;
             }
@@ -125,6 +146,11 @@ OverGrid ParseOverTable(const std::string& bytes, std::vector<std::string>& note
     }
     if (droppedCells != 0) {
         notes.push_back(CountNote(droppedCells, "cells beyond 21 columns or 38 lines, dropped"));
+    }
+    if (notNumbers != 0) {
+        notes.push_back(CountNote(notNumbers,
+                                  "cells that are not whole numbers, read up to the first "
+                                  "character that is not a digit"));
     }
     return grid;
 }

@@ -1,6 +1,7 @@
 """relvanlink.dll registered in the prefix with regsvr32, as the end-to-end tests of the
 console register it: an in-process server of the apartment model under the link
-control's class id, gone again after unregistering."""
+control's class id, gone again after unregistering; and never over, nor removing, an
+original component registered under the same class id."""
 
 import subprocess
 import unittest
@@ -28,6 +29,17 @@ class LinkComponentTest(E2ETestCase):
         self.assertEqual(0, self.query(CLASS_KEY + r"\Control")[0])
         self.prefix.unregister_link_component(bin_dir)
         self.assertNotEqual(0, self.query(CLASS_KEY)[0])
+
+    def test_an_original_component_keeps_its_registration(self):
+        original = r"C:\Program Files\Vendor\usblink.ocx"
+        add = ["wine", "reg", "add", CLASS_KEY + r"\InprocServer32", "/ve", "/d", original, "/f"]
+        subprocess.run(add, env=self.prefix.env, timeout=60, check=True, stdout=subprocess.DEVNULL)
+        ours = self.prefix.windows_path(tools.binary("relvanlink.dll"))
+        for args in (["/s", ours], ["/u", "/s", ours]):
+            refused = subprocess.run(["wine", "regsvr32"] + args, env=self.prefix.env, timeout=60)
+            self.assertNotEqual(0, refused.returncode, args)
+            self.assertIn(original, self.query(CLASS_KEY + r"\InprocServer32")[1])
+        subprocess.run(["wine", "reg", "delete", CLASS_KEY, "/f"], env=self.prefix.env, timeout=60, stdout=subprocess.DEVNULL)
 
 
 if __name__ == "__main__":

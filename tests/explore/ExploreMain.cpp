@@ -57,6 +57,7 @@ void PrintFigures(const char* name, const ExploreFigures& f) {
                     static_cast<unsigned long long>(f.violations[i]));
     }
     std::printf("\n");
+    std::fflush(stdout);
 }
 
 // Replays the events from set-up in a new world, each with what the console

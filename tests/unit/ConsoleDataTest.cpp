@@ -85,6 +85,17 @@ TEST(ConsoleDataTables, OverTableCellsLinesAndCuts) {
     grid = ParseOverTable(big, notes);
     EXPECT_EQ(grid[20][37], 3720);
     EXPECT_EQ(notes.size(), 1u);
+
+    // Cells that are not whole numbers are read up to their first non-digit
+    // (letters give 0: every kV over) and counted in one note.
+    notes.clear();
+    grid = ParseOverTable("x\t-\t1e9\t 80 \t-5\t+7\r\n", notes);
+    EXPECT_EQ(grid[0][0], 0);
+    EXPECT_EQ(grid[2][0], 1);
+    EXPECT_EQ(grid[3][0], 80);
+    EXPECT_EQ(notes, (std::vector<std::string>{
+                         "3 cells that are not whole numbers, read up to the first character "
+                         "that is not a digit"}));
 }
 
 TEST(ConsoleDataTables, PortAddressTextAndMaGroups) {
@@ -210,6 +221,10 @@ TEST_F(ConsoleData, MissingFilesGiveEmptyTablesAndNothingAllowed) {
     EXPECT_EQ(panel->logs.size(), 6u);
     EXPECT_TRUE(Logged("[1] Can't read " + m_root + "\\data\\step_kv.dat"));
     EXPECT_FALSE(Logged("paraio"));
+    // A file that is there but holds nothing is named as well.
+    WriteData("step_sec.dat", "");
+    Start("");
+    EXPECT_TRUE(Logged("[1] " + m_root + "\\data\\step_sec.dat holds nothing: its table is empty"));
 }
 
 TEST_F(ConsoleData, OversizedAndShortTablesAreCutOrServeOnlyTheirRows) {

@@ -109,6 +109,18 @@ TEST_F(ConsoleExposure, Model1PortLinesAndLettingGoMidExposure) {
     Advance(kPortPollMs);
     EXPECT_EQ(State().m_nHandSwitch, 0); // as the exposure end left it
     EXPECT_TRUE(View(panel::kLampStanding).lit);
+
+    // Nor is it the second stage held: the switch's exposure lets go.
+    Switch(1);
+    Advance(kPortPollMs);
+    StateCode("RS05");
+    Switch(2);
+    Advance(kPortPollMs);
+    StateCode("RS06");
+    ClearTrace();
+    panel->port.space[kStatusRegister] = 0x10;
+    Advance(kPortPollMs);
+    EXPECT_EQ(Sent(), (Lines{"port FF", "port FF"}));
 }
 
 TEST_F(ConsoleExposure, ReadyOrdersWithAec) {
@@ -212,7 +224,7 @@ TEST_F(ConsoleExposure, ReadyAndExposureFromTheButtons) {
     Charge(2);
     Press(panel::kReady);
     EXPECT_EQ(Sent(), ReadyThenLine());
-    EXPECT_FALSE(Armed(kTimerWatchdog));
+    EXPECT_TRUE(Armed(kTimerWatchdog)); // a link lost meanwhile is noticed
     EXPECT_FALSE(View(panel::kReady).enabled);
     EXPECT_TRUE(View(panel::kReadyCancel).enabled);
 

@@ -59,10 +59,10 @@ TEST_F(ConsoleLink, HandSwitchReportsAndTheWatchdog) {
     };
     const HsCase cases[] = {
         {"30", [](ConsoleState&) {}, 0x30, true},
-        {"20", [](ConsoleState&) {}, 0x20, false},
-        {"00", [](ConsoleState&) {}, 0x00, false},
+        {"20", [](ConsoleState&) {}, 0x20, true},
+        {"00", [](ConsoleState&) {}, 0x00, true},
         {"30", [](ConsoleState& s) { s.m_bButtonReady = 1; }, 30, true},
-        {"00", [](ConsoleState& s) { s.m_bXrayEnded = 1; }, 30, false},
+        {"00", [](ConsoleState& s) { s.m_bXrayEnded = 1; }, 30, true},
     };
     for (const HsCase& c : cases) {
         Charged(); // the watchdog runs since RS04
@@ -73,11 +73,18 @@ TEST_F(ConsoleLink, HandSwitchReportsAndTheWatchdog) {
         EXPECT_EQ(Remaining(kTimerWatchdog), c.watchdog ? 10000 : -1) << c.value;
         EXPECT_EQ(Armed(kTimerWatchdog), c.watchdog) << c.value;
     }
-    // While the switch is held the link may stay silent.
+    // Every report rearms the watchdog: a link silent for 10 s after the
+    // switch was reported held is lost, and the lines are released first.
     Charged();
     Report("HS", "20");
-    Advance(60000);
+    Advance(9999);
     EXPECT_EQ(State().m_bPowerOn, 1);
+    Advance(1);
+    ASSERT_GE(Calls().size(), 2u);
+    EXPECT_EQ(
+        std::vector<sim::LinkCall>(Calls().end() - 2, Calls().end()),
+        (std::vector<sim::LinkCall>{{kMethodSwitchLines, {"00", "00"}}, {kMethodPowerOff, {}}}));
+    EXPECT_EQ(View(panel::kStatusEdit).text, "USB Link Deconnection !!");
 }
 
 TEST_F(ConsoleLink, StatusReportsLatchOncePerKind) {

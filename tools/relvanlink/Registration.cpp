@@ -33,9 +33,32 @@ bool DeleteTree(const std::string& path) {
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
+// The file name of the server registered under the class id; empty when none is.
+std::string RegisteredServerName() {
+    char path[MAX_PATH] = {};
+    LONG size = sizeof(path);
+    const std::string key = ClassKey() + "\\InprocServer32";
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), path, &size) != ERROR_SUCCESS) {
+        return std::string();
+    }
+    const std::string text(path);
+    const std::size_t slash = text.find_last_of("\\/");
+    return slash == std::string::npos ? text : text.substr(slash + 1);
+}
+
+// True when the class id is free or names one of ours (an earlier install,
+// perhaps from another folder).
+bool ClassIsFreeOrOurs() {
+    const std::string name = RegisteredServerName();
+    return name.empty() || lstrcmpiA(name.c_str(), "relvanlink.dll") == 0;
+}
+
 } // namespace
 
 HRESULT RegisterLinkControl(const std::string& modulePath) {
+    if (!ClassIsFreeOrOurs()) {
+        return SELFREG_E_CLASS;
+    }
     const std::string key = ClassKey();
     const bool written =
         SetText(key, nullptr, kName) && SetText(key + "\\InprocServer32", nullptr, modulePath) &&
@@ -53,6 +76,9 @@ HRESULT RegisterLinkControl(const std::string& modulePath) {
 }
 
 HRESULT UnregisterLinkControl() {
+    if (!ClassIsFreeOrOurs()) {
+        return SELFREG_E_CLASS;
+    }
     const bool removed = DeleteTree(ClassKey()) && DeleteTree(kProgId);
     return removed ? S_OK : SELFREG_E_CLASS;
 }
