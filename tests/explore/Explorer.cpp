@@ -21,8 +21,11 @@ void ExploreFigures::Add(const ExploreFigures& other) {
     }
 }
 
-Explorer::Explorer(ConsoleWorld& world, const invariants::SafetyMonitor& monitor)
-    : m_world(world), m_start(world.Take()), m_startMonitor(monitor) {}
+Explorer::Explorer(ConsoleWorld& world, const invariants::SafetyMonitor& monitor,
+                   std::vector<bool> tried)
+    : m_world(world), m_start(world.Take()), m_startMonitor(monitor), m_tried(std::move(tried)) {
+    m_tried.resize(ExplorerEvents().size(), m_tried.empty());
+}
 
 ExploreFigures Explorer::Run(int maxDepth) {
     const auto started = std::chrono::steady_clock::now();
@@ -44,7 +47,7 @@ ExploreFigures Explorer::Run(int maxDepth) {
             const ConsoleWorld::Snapshot snapshot = m_world.Take();
             std::vector<std::size_t> possible;
             for (std::size_t e = 0; e < events.size(); ++e) {
-                if (Enabled(events[e], m_world)) {
+                if (m_tried[e] && Enabled(events[e], m_world)) {
                     possible.push_back(e);
                 }
             }

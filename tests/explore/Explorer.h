@@ -35,8 +35,10 @@ struct Counterexample {
 
 class Explorer {
 public:
-    // Explores from the world and monitor as they are now.
-    Explorer(ConsoleWorld& world, const invariants::SafetyMonitor& monitor);
+    // Explores from the world and monitor as they are now, with the events
+    // of ExplorerEvents() that `tried` marks (all when empty).
+    Explorer(ConsoleWorld& world, const invariants::SafetyMonitor& monitor,
+             std::vector<bool> tried = {});
 
     ExploreFigures Run(int maxDepth);
     const std::vector<Counterexample>& Counterexamples() const { return m_counterexamples; }
@@ -57,6 +59,7 @@ private:
     ConsoleWorld& m_world;
     ConsoleWorld::Snapshot m_start;
     invariants::SafetyMonitor m_startMonitor;
+    std::vector<bool> m_tried;
     std::vector<Node> m_nodes;
     std::vector<Counterexample> m_counterexamples;
 };

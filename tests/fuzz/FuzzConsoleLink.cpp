@@ -12,8 +12,7 @@
 //   F0-FF  time passing to the next timer, 1 to 16 times
 #include "FuzzConsole.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <iterator>
 
 namespace {
 
