@@ -144,6 +144,17 @@ class ConsoleTestCase(E2ETestCase):
         self.assertIsNotNone(received, "no CALL %d %s; calls: %s" % (call_id, args or "", gen.calls()))
         return received.time
 
+    def answer_after(self, gen, since, timeout=5):
+        """When the generator received 58 "55" at or after `since` (an answer to an
+        earlier LINK may still arrive after the calls were cleared)."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for received in list(gen.received):
+                if received.call is not None and received.call.id == 58 and received.time >= since:
+                    return received.time
+            time.sleep(0.01)
+        self.fail("no CALL 58 55 after the LINK; calls: %s" % gen.calls())
+
     def sent(self, gen, code, timeout=10):
         sent = gen.wait_for_sent(code, timeout)
         self.assertIsNotNone(sent, "the generator sent no %s" % code)

@@ -55,7 +55,7 @@ class Model2Test(ConsoleTestCase):
         # LINK "55" is answered with method 58 "55" 100 ms later.
         gen.clear()
         link = self.sent(gen, "LINK", timeout=5)
-        self.assertAfter(self.call(gen, 58, ("55",)), link, 0.1, slack=0.3)
+        self.assertAfter(self.answer_after(gen, link), link, 0.1, slack=0.3)
 
         # WM_CLOSE: EXIT powers off, then the program ends with exit code 0.
         gen.clear()
