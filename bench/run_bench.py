@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Relvan's benchmarks under Wine: latency against a baseline relay, idle cost,
 cadence and sustained replies, with the real relvan.exe, hostsim.exe and the
-generator's end of socat pty lines. Writes bench/RESULTS.md (see `--help`)."""
+generator's end of socat pty lines; and the console's (generator type 15) release
+latency, answer times, memory over exposure cycles and idle cost against baseline
+timers. Writes bench/RESULTS.md (see `--help`)."""
 
 import argparse
 import os
@@ -11,9 +13,15 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(HERE)
-for folder in (os.path.join(REPO, "tests", "e2e"), os.path.join(REPO, "tools", "gensim"), os.path.join(HERE, "driver")):
+for folder in (
+    os.path.join(REPO, "tests", "e2e"),
+    os.path.join(REPO, "tools", "gensim"),
+    os.path.join(REPO, "tools", "demo"),
+    os.path.join(HERE, "driver"),
+):
     sys.path.insert(0, folder)
 
+import console  # noqa: E402
 import report  # noqa: E402
 import scenarios  # noqa: E402
 from rig import Rig  # noqa: E402
@@ -26,7 +34,11 @@ def parse_args():
     parser.add_argument("--samples", type=int, default=250, help="latency samples per figure and side")
     parser.add_argument("--window", type=float, default=60.0, help="seconds per idle state and sustained run")
     parser.add_argument("--lists", type=int, default=30, help="parameter lists for the step cadence")
-    parser.add_argument("--only", default="latency,idle,steps,sustained", help="comma-separated parts to run")
+    parser.add_argument("--cycles", type=int, default=1000, help="exposure cycles of the Model 2 console")
+    parser.add_argument("--model1-cycles", type=int, default=300, help="exposure cycles of the Model 1 console")
+    parser.add_argument(
+        "--only", default="latency,idle,steps,sustained,console,console-idle", help="comma-separated parts to run"
+    )
     parser.add_argument("--micro", help="Google Benchmark output to include")
     parser.add_argument("--out", default=os.path.join(HERE, "RESULTS.md"))
     return parser.parse_args()
@@ -73,7 +85,30 @@ def run_sustained(prefix, args, results):
         results.sustained[gen_type] = run_part(prefix, lambda rig: scenarios.sustained(rig, gen_type, args.window))
 
 
-PARTS = {"latency": run_latency, "idle": run_idle, "steps": run_steps, "sustained": run_sustained}
+def run_console(prefix, args, results):
+    for model, count in ((2, args.cycles), (1, args.model1_cycles)):
+        print("console, Model %d: %d exposure cycles" % (model, count), flush=True)
+        figures, memory = run_part(prefix, lambda rig: console.exposure_cycles(rig, model, count))
+        results.console[model] = {name: summary(samples) for name, samples in figures.items()}
+        results.console_memory[model] = memory
+
+
+def run_console_idle(prefix, args, results):
+    for model in (1, 2):
+        print("console idle, Model %d, and its baseline" % model, flush=True)
+        product = run_part(prefix, lambda rig: console.idle_console(rig, model, args.window))
+        baseline = run_part(prefix, lambda rig: console.idle_baseline(rig, model, args.window))
+        results.console_idle[model] = (product, baseline)
+
+
+PARTS = {
+    "latency": run_latency,
+    "idle": run_idle,
+    "steps": run_steps,
+    "sustained": run_sustained,
+    "console": run_console,
+    "console-idle": run_console_idle,
+}
 
 
 def main():

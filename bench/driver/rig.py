@@ -16,16 +16,19 @@ from relvanrun import RelvanRun
 LINE = re.compile(r"^(SENT|RECV) (.*) t=(\d+)$")
 TEXT = re.compile(r'text="(.*)"')
 INDEX = re.compile(r"index=(-?\d+)")
+KIND = re.compile(r"kind=(\d+)")
 
 
 class Stamped:
-    """One SENT or RECV line of hostsim: its time stamp (ns), index and text."""
+    """One SENT or RECV line of hostsim: its time stamp (ns), kind, index and text."""
 
     def __init__(self, direction, body, micros):
         self.direction = direction
         self.ns = int(micros) * 1000
         text = TEXT.search(body)
         index = INDEX.search(body)
+        kind = KIND.search(body)
+        self.kind = int(kind.group(1)) if kind else None
         self.text = text.group(1) if text else ""
         self.index = int(index.group(1)) if index else None
 
@@ -121,6 +124,10 @@ class Rig:
         host = BenchHost(self.prefix, title, target)
         self._cleanups.append(host.close)
         return host
+
+    def add_cleanup(self, cleanup):
+        """`cleanup()` runs when the rig closes (the last added first)."""
+        self._cleanups.append(cleanup)
 
     def wait_window(self, title, timeout_ms=30000):
         if not tools.wait_window(self.prefix, title, timeout_ms):
