@@ -159,8 +159,8 @@ STDMETHODIMP LinkControlObject::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DIS
 }
 
 // Any number of arguments, in call order once OLE's reversal is undone. The
-// CALL line is written before the call returns; the result (when asked for)
-// says whether it was.
+// CALL line is queued for the line's writer, in call order; the result (when
+// asked for) says whether it was (a closed port or a full queue refuse it).
 STDMETHODIMP LinkControlObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                        VARIANT* result, EXCEPINFO*, UINT* argumentError) {
     if ((flags & DISPATCH_METHOD) == 0 || !IsMethod(id)) {
@@ -182,11 +182,11 @@ STDMETHODIMP LinkControlObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISP
             return DISP_E_TYPEMISMATCH;
         }
     }
-    const bool written = m_line.IsOpen() && m_line.Write(CallLine(id, args));
+    const bool queued = m_line.IsOpen() && m_line.Write(CallLine(id, args));
     if (result != nullptr) {
         VariantInit(result);
         V_VT(result) = VT_BOOL;
-        V_BOOL(result) = written ? VARIANT_TRUE : VARIANT_FALSE;
+        V_BOOL(result) = queued ? VARIANT_TRUE : VARIANT_FALSE;
     }
     return S_OK;
 }

@@ -16,11 +16,19 @@ constexpr DWORD kWriteSlackMs = 1000;
 constexpr DWORD kBitsPerByte = 10;
 constexpr DWORD kRetryMs = 100;
 constexpr DWORD kStopMs = 5000;
+// Lines waiting for the writer; a stuck port fills it in a few calls, each of
+// which then fails at once instead of waiting.
+constexpr std::size_t kOutboxLines = 64;
 
 } // namespace
 
+SerialLine::SerialLine() {
+    InitializeCriticalSection(&m_outboxLock);
+}
+
 SerialLine::~SerialLine() {
     Close();
+    DeleteCriticalSection(&m_outboxLock);
 }
 
 bool SerialLine::Open(int port, unsigned baud, Receiver receiver) {
@@ -34,13 +42,16 @@ bool SerialLine::Open(int port, unsigned baud, Receiver receiver) {
     m_stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_readDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_writeDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_queued = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_receiver = std::move(receiver);
-    if (m_stop == nullptr || m_readDone == nullptr || m_writeDone == nullptr || !Configure(baud)) {
+    if (m_stop == nullptr || m_readDone == nullptr || m_writeDone == nullptr ||
+        m_queued == nullptr || !Configure(baud)) {
         Close();
         return false;
     }
-    m_thread = CreateThread(nullptr, 0, ReaderThread, this, 0, nullptr);
-    if (m_thread == nullptr) {
+    m_reader = CreateThread(nullptr, 0, ReaderThread, this, 0, nullptr);
+    m_writer = CreateThread(nullptr, 0, WriterThread, this, 0, nullptr);
+    if (m_reader == nullptr || m_writer == nullptr) {
         Close();
         return false;
     }
@@ -74,9 +85,48 @@ bool SerialLine::Configure(unsigned baud) {
 }
 
 bool SerialLine::Write(const std::string& bytes) {
-    if (!IsOpen()) {
+    if (!IsOpen() || m_writer == nullptr) {
         return false;
     }
+    EnterCriticalSection(&m_outboxLock);
+    const bool queued = m_outbox.size() < kOutboxLines;
+    if (queued) {
+        m_outbox.push_back(bytes);
+    }
+    LeaveCriticalSection(&m_outboxLock);
+    if (queued) {
+        SetEvent(m_queued);
+    }
+    return queued;
+}
+
+DWORD WINAPI SerialLine::WriterThread(LPVOID line) {
+    return static_cast<SerialLine*>(line)->WriteLoop();
+}
+
+DWORD SerialLine::WriteLoop() {
+    const HANDLE events[] = {m_stop, m_queued};
+    while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+        std::string bytes;
+        while (WaitForSingleObject(m_stop, 0) != WAIT_OBJECT_0 && TakeQueued(bytes)) {
+            WriteNow(bytes);
+        }
+    }
+    return 0;
+}
+
+bool SerialLine::TakeQueued(std::string& bytes) {
+    EnterCriticalSection(&m_outboxLock);
+    const bool taken = !m_outbox.empty();
+    if (taken) {
+        bytes = std::move(m_outbox.front());
+        m_outbox.pop_front();
+    }
+    LeaveCriticalSection(&m_outboxLock);
+    return taken;
+}
+
+bool SerialLine::WriteNow(const std::string& bytes) {
     OVERLAPPED overlapped{};
     overlapped.hEvent = m_writeDone;
     ResetEvent(m_writeDone);
@@ -89,8 +139,9 @@ bool SerialLine::Write(const std::string& bytes) {
         return false;
     }
     // The port's write time-out bounds the write; this bounds it too where a
-    // driver ignores it.
-    if (WaitForSingleObject(m_writeDone, WriteTimeoutMs(size)) != WAIT_OBJECT_0) {
+    // driver ignores it, and Close cuts it short.
+    const HANDLE events[] = {m_writeDone, m_stop};
+    if (WaitForMultipleObjects(2, events, FALSE, WriteTimeoutMs(size)) != WAIT_OBJECT_0) {
         CancelIo(m_port);
     }
     return GetOverlappedResult(m_port, &overlapped, &written, TRUE) && written == size;
@@ -101,22 +152,29 @@ DWORD SerialLine::WriteTimeoutMs(DWORD size) const {
 }
 
 void SerialLine::Close() {
-    if (m_thread != nullptr) {
+    if (m_stop != nullptr) {
         SetEvent(m_stop);
-        WaitForSingleObject(m_thread, kStopMs);
-        CloseHandle(m_thread);
-        m_thread = nullptr;
+    }
+    for (HANDLE* thread : {&m_reader, &m_writer}) {
+        if (*thread != nullptr) {
+            WaitForSingleObject(*thread, kStopMs);
+            CloseHandle(*thread);
+            *thread = nullptr;
+        }
     }
     if (m_port != INVALID_HANDLE_VALUE) {
         CloseHandle(m_port);
         m_port = INVALID_HANDLE_VALUE;
     }
-    for (HANDLE* event : {&m_stop, &m_readDone, &m_writeDone}) {
+    for (HANDLE* event : {&m_stop, &m_readDone, &m_writeDone, &m_queued}) {
         if (*event != nullptr) {
             CloseHandle(*event);
             *event = nullptr;
         }
     }
+    EnterCriticalSection(&m_outboxLock);
+    m_outbox.clear();
+    LeaveCriticalSection(&m_outboxLock);
     m_receiver = nullptr;
 }
 
