@@ -11,7 +11,7 @@
 #                 every safety invariant judged after every event (a few minutes;
 #                 a shallower run is part of make test)
 #   make bench    benchmarks under Wine and native micro-benchmarks -> bench/RESULTS.md
-#                 (about half an hour; not part of make test)
+#                 (about 25 minutes; not part of make test)
 #   make dist     the package for integrators -> dist/relvan-<version>.zip (32-bit;
 #                 DIST_ARCH=win64 packages the 64-bit build instead, for testing)
 #   make format   clang-format all C and C++ sources
