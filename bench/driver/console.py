@@ -40,7 +40,7 @@ HOLD = (0.02, 0.06)  # seconds the second stage is held before letting go (rando
 SETTLE = 0.08  # seconds at standing between cycles
 MEMORY_EVERY = 100  # cycles between two looks at the program's memory
 
-# Periods the Parts give for the answers (ms): a LINK is answered after 100 ms, an
+# The console's own periods for its answers (ms): a LINK is answered after 100 ms, an
 # exposure released 500 ms after X-ray End OK, the feedback reported after R201.
 LINK_ANSWER_MS = 100
 EXPOSURE_END_MS = 500
