@@ -11,12 +11,10 @@ clock in µs; all are turned into wall-clock seconds here."""
 import os
 import random
 import shutil
-import subprocess
 import time
 
 import cpu
 import processes
-import tools
 from console15 import PORT_DOUBLE, ConsoleRig
 from linkline import Call
 from portfile import read_write_log, windows_path
@@ -94,9 +92,9 @@ class Cycles:
     def run(self, count):
         for number in range(count):
             if number % MEMORY_EVERY == 0:
-                self.memory.append((number, resident_kb(self.rig.run.pid)))
+                self.memory.append((number, processes.resident_kb(self.rig.run.pid)))
             self.one(full=number % FULL_EVERY == FULL_EVERY - 1)
-        self.memory.append((count, resident_kb(self.rig.run.pid)))
+        self.memory.append((count, processes.resident_kb(self.rig.run.pid)))
 
     def one(self, full):
         gen = self.gen
@@ -114,8 +112,7 @@ class Cycles:
             time.sleep(self.random.uniform(*HOLD))
             leave = self.move_switch(STANDING)
             self.figures["release"].append((self.released(leave) - leave) * 1000)
-        if not full:
-            time.sleep(SETTLE)
+        time.sleep(SETTLE)
         self.link_answers()
 
     def exposure_to_its_end(self, start):
@@ -125,7 +122,6 @@ class Cycles:
         r201 = _wall(self.sent(["R201"], start))
         self.figures["feedback"].append((self.host_value_after(r201) - r201) * 1000)
         self.move_switch(STANDING)
-        time.sleep(SETTLE)
 
     def move_switch(self, position):
         """Moves the hand switch; the wall-clock time the program could first see it:
@@ -175,15 +171,6 @@ class Cycles:
                 self.figures["link"].append((later[0] - link) * 1000)
 
 
-def resident_kb(pid):
-    """The resident set (VmRSS) of a Linux process, in kB."""
-    with open("/proc/%d/status" % pid) as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    raise RuntimeError("no VmRSS for process %d" % pid)
-
-
 def _console(rig, model, **settings):
     """A charged console of `model` (the generator's RS04, then the charge completion)."""
     folder = rig.folder("console%d" % model)
@@ -224,7 +211,7 @@ def idle_console(rig, model, window):
     rig.wait_window("Relvan")
     _wait_charged(console)
     time.sleep(2.0)
-    return _shares(rig, console.run.pid, window)
+    return cpu.shares_over(rig.prefix.path, window, console.run.pid)
 
 
 def idle_baseline(rig, model, window):
@@ -234,24 +221,10 @@ def idle_baseline(rig, model, window):
     if model == 1:
         shutil.copyfile(PORT_DOUBLE, os.path.join(folder, "INPOUT32.dll"))
         env = dict(env, RELVAN_PORTSIM=windows_path(os.path.join(folder, "portsim.bin")))
-    output = open(os.path.join(folder, "wine-output.txt"), "ab")
     title = "Timers %d" % model
-    process = processes.spawn(
-        ["wine", tools.binary("timers.exe"), str(model), str(POLL_MS), title],
-        cwd=folder,
-        env=env,
-        stdout=output,
-        stderr=subprocess.STDOUT,
-    )
-    rig.add_cleanup(lambda: (processes.stop(process), output.close()))
+    process = rig.program(folder, ["timers.exe", str(model), str(POLL_MS), title], env)
     rig.wait_window(title)
     time.sleep(3.0)
-    return _shares(rig, process.pid, window)
+    return cpu.shares_over(rig.prefix.path, window, process.pid)
 
 
-def _shares(rig, pid, window):
-    before = cpu.snapshot(rig.prefix.path)
-    started = time.monotonic()
-    time.sleep(window)
-    after = cpu.snapshot(rig.prefix.path)
-    return cpu.usage(before, after, time.monotonic() - started, pid, set())

@@ -1,6 +1,7 @@
 """CPU time (user + system) of the Wine processes of one prefix, read from /proc."""
 
 import os
+import time
 
 TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
 
@@ -68,3 +69,12 @@ def usage(before, after, seconds, program_pid, excluded):
     shares["total"] = shares["program"] + shares["wineserver"] + shares["helpers"]
     shares["helper_names"] = ", ".join(helpers)
     return shares
+
+
+def shares_over(prefix_path, seconds, program_pid, excluded=()):
+    """usage() of the prefix's processes over the next `seconds` (slept here)."""
+    before = snapshot(prefix_path)
+    started = time.monotonic()
+    time.sleep(seconds)
+    after = snapshot(prefix_path)
+    return usage(before, after, time.monotonic() - started, program_pid, set(excluded))

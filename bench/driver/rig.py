@@ -108,16 +108,20 @@ class Rig:
         return run.start(host_title)
 
     def relay(self, gen_type, com_port, title, host_title):
-        folder = self.folder("relay")
+        return self.program(self.folder("relay"), ["relay.exe", str(gen_type), str(com_port), title, host_title])
+
+    def program(self, folder, args, env=None):
+        """One of the build's programs (args[0]) under Wine in `folder`, its output kept
+        there; stopped when the rig closes."""
         output = open(os.path.join(folder, "wine-output.txt"), "ab")
         process = processes.spawn(
-            ["wine", tools.binary("relay.exe"), str(gen_type), str(com_port), title, host_title],
+            ["wine", tools.binary(args[0])] + list(args[1:]),
             cwd=folder,
-            env=self.prefix.env,
+            env=env or self.prefix.env,
             stdout=output,
             stderr=subprocess.STDOUT,
         )
-        self._cleanups.append(lambda: (processes.stop(process), output.close()))
+        self.add_cleanup(lambda: (processes.stop(process), output.close()))
         return process
 
     def host(self, title, target):

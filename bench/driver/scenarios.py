@@ -103,11 +103,7 @@ def idle_state(rig, state, window):
     try:
         time.sleep(setup.get("warmup", 3.0))
         line.clear()
-        before = cpu.snapshot(rig.prefix.path)
-        started = time.monotonic()
-        time.sleep(window)
-        after = cpu.snapshot(rig.prefix.path)
-        shares = cpu.usage(before, after, time.monotonic() - started, program.pid, {host.process.pid})
+        shares = cpu.shares_over(rig.prefix.path, window, program.pid, {host.process.pid})
         cadence = setup["cadence"](line) if "cadence" in setup else []
         return shares, cadence
     finally:

@@ -1,5 +1,5 @@
 """What the fault tests share: one program between a host simulator and a generator
-simulator on COM5, the records the host got, and the program's memory."""
+simulator on COM5, and the records the host got."""
 
 import time
 
@@ -9,15 +9,6 @@ import framing  # from tools/gensim, which harness puts on the path
 
 HOST = "E2E Host"
 TIMEOUT = 20  # seconds for anything that should come at once; generous for a loaded machine
-
-
-def resident_kb(pid):
-    """The resident set (VmRSS) of a Linux process, in kB."""
-    with open("/proc/%d/status" % pid) as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    raise RuntimeError("no VmRSS for process %d" % pid)
 
 
 def frame(gen_type, text, prefix="A"):

@@ -81,6 +81,21 @@ class HostSim:
             time.sleep(0.05)
         return self.records()[:count]
 
+    def console_report(self, timeout):
+        """Asks the console for its parameter report (console command 111) and returns
+        the text of the kind-112 record it answers with, or None if none comes in time."""
+        count = self._kind_count(112)
+        self.send("console 111")
+        deadline = time.monotonic() + timeout
+        while self._kind_count(112) <= count:
+            if time.monotonic() > deadline:
+                return None
+            time.sleep(0.05)
+        return [r.text for r in self.records() if r.kind == 112][-1]
+
+    def _kind_count(self, kind):
+        return sum(1 for r in self.records() if r.kind == kind)
+
     def close(self):
         if self.process.poll() is None:
             try:

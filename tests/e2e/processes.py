@@ -17,6 +17,15 @@ def spawn(args, **kwargs):
     return process
 
 
+def resident_kb(pid):
+    """The resident set (VmRSS) of a Linux process, in kB."""
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise RuntimeError("no VmRSS for process %d" % pid)
+
+
 def stop(process, grace=2.0):
     """Ends one process by its id: SIGTERM, then SIGKILL after `grace` seconds."""
     if process.poll() is None:

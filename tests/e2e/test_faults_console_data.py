@@ -17,6 +17,7 @@ from relvanrun import RelvanRun
 
 START_REPORT = "40;10;0.1;0.025;0;0;0;0;0;0;"
 EMPTY_REPORT = ";;;;0;0;0;0;0;0;"
+REPORT_TIMEOUT = 20  # seconds for the report after the host asks for it
 STEP_TABLES = ("step_kv.dat", "step_ma.dat", "step_sec.dat", "step_mas.dat")
 OVER_TABLES = ("over_50kW/over_mA_mAs.dat", "over_50kW/over_mA_sec.dat")
 
@@ -109,7 +110,7 @@ class DataFolderFaultTest(E2ETestCase):
                         found = run.wait_log(text, 10)
                         found = found and any(l.startswith(level) and text in l for l in run.log_lines())
                         self.assertTrue(found, "no %s%s in:\n%s" % (level, text, "\n".join(run.log_lines())))
-                    self.assertEqual(self.report(host), report)
+                    self.assertEqual(host.console_report(REPORT_TIMEOUT), report)
                     self.assertTrue(run.running())
                     self.assertTrue(run.close_window())
                     self.assertEqual(run.wait_exit(20), 0)
@@ -129,15 +130,6 @@ class DataFolderFaultTest(E2ETestCase):
         self.assertTrue(tools.wait_window(self.prefix, "Relvan", 20000))
         return run
 
-    def report(self, host, timeout=20):
-        """The host's parameter report (111), asked for now."""
-        count = len([r for r in host.records() if r.kind == 112])
-        host.send("console 111")
-        deadline = time.monotonic() + timeout
-        while len([r for r in host.records() if r.kind == 112]) <= count:
-            self.assertLess(time.monotonic(), deadline, "no report: %s" % host.lines[-10:])
-            time.sleep(0.05)
-        return [r.text for r in host.records() if r.kind == 112][-1]
 
 if __name__ == "__main__":
     unittest.main()

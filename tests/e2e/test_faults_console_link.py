@@ -19,6 +19,7 @@ WATCHDOG = 10.0  # seconds of link silence before the console gives the link up
 LOST = "USB Link Deconnection !!"
 # A start-up report, as the host asks for it with code 111.
 START_REPORT = "40;10;0.1;0.025;0;0;0;0;0;0;"
+REPORT_TIMEOUT = 30  # seconds for the report after the host asks for it
 
 
 class ConsoleLinkFaultTestCase(ConsoleTestCase):
@@ -32,16 +33,6 @@ class ConsoleLinkFaultTestCase(ConsoleTestCase):
         finally:
             consolecase.PtyPair = original
             self.pair = made[0] if made else None
-
-    def report(self, host, timeout=30):
-        """Asks the host's parameter report (111) and waits for it (kind 112)."""
-        count = len([r for r in host.records() if r.kind == 112])
-        host.send("console 111")
-        deadline = time.monotonic() + timeout
-        while len([r for r in host.records() if r.kind == 112]) <= count:
-            self.assertLess(time.monotonic(), deadline, "no report: %s" % host.lines[-10:])
-            time.sleep(0.05)
-        return [r.text for r in host.records() if r.kind == 112][-1]
 
     def exposing(self, gen):
         """A hand-switch exposure under way: ready, Ready UP OK, exposure, X-ray Start OK."""
@@ -89,7 +80,7 @@ class LineVanishesTest(ConsoleLinkFaultTestCase):
         # reports Charge OFF OK, which the log shows.
         self.assertLostOnce(run, held)
         self.assertTrue(run.running())
-        self.assertEqual(self.report(host), START_REPORT)
+        self.assertEqual(host.console_report(REPORT_TIMEOUT), START_REPORT)
         self.assertTrue(run.close_window())
         self.assertEqual(run.wait_exit(20), 0)
 
@@ -107,7 +98,7 @@ class LineVanishesTest(ConsoleLinkFaultTestCase):
         # Both lines let go on the port: the release, then the idle pattern; nothing after.
         self.assertEqual([value for _, _, value in read_write_log(self.port_log)[writes:]], [0xFF, 0xFB])
         self.assertTrue(run.running())
-        self.assertEqual(self.report(host), START_REPORT)
+        self.assertEqual(host.console_report(REPORT_TIMEOUT), START_REPORT)
         self.assertTrue(run.close_window())
         self.assertEqual(run.wait_exit(20), 0)
 

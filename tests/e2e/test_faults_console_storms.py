@@ -10,8 +10,8 @@ import select
 import time
 import unittest
 
-from faultcase import resident_kb
-from test_faults_console_link import LINK_ANSWER, LOST, START_REPORT, ConsoleLinkFaultTestCase
+from processes import resident_kb
+from test_faults_console_link import LINK_ANSWER, LOST, REPORT_TIMEOUT, START_REPORT, ConsoleLinkFaultTestCase
 
 import linkline  # from tools/gensim, which harness puts on the path
 
@@ -40,7 +40,7 @@ class LinkStormTest(ConsoleLinkFaultTestCase):
         gen.clear()
         gen.send("LINK")
         self.assertAfter(self.call(gen, LINK_ANSWER.id, LINK_ANSWER.args), self.sent(gen, "LINK"), 0.1, slack=1.0)
-        self.assertEqual(self.report(host), START_REPORT)
+        self.assertEqual(host.console_report(REPORT_TIMEOUT), START_REPORT)
         self.assertFalse([line for line in run.log_lines() if LOST in line])
 
     def storm(self, gen, seconds):
@@ -67,7 +67,7 @@ class LinkStormTest(ConsoleLinkFaultTestCase):
             if not offer(gen.line.fd, event, 10):
                 break  # backed up both ways: the pty pair takes nothing more
             time.sleep(0.05)
-        self.assertEqual(self.report(host, timeout=REPORT_SECONDS), START_REPORT)
+        self.assertEqual(host.console_report(REPORT_SECONDS), START_REPORT)
         self.assertTrue(run.running())
         self.assertTrue(run.close_window())
         self.assertEqual(run.wait_exit(30), 0, "WM_CLOSE did not end the program")

@@ -6,7 +6,8 @@ import random
 import time
 import unittest
 
-from faultcase import TIMEOUT, FaultTestCase, frame, resident_kb
+from faultcase import TIMEOUT, FaultTestCase, frame
+from processes import resident_kb
 from harness import Faults
 
 import framing  # from tools/gensim, which harness puts on the path
