@@ -5,6 +5,7 @@
 // serial line cost by themselves.
 //
 //   relay.exe <type 11|13|17> <COM port number> <own title> <host title>
+#include "bench/common/BenchWindow.h"
 #include "bench/relay/RelayFrames.h"
 #include "bench/relay/RelayPort.h"
 
@@ -77,24 +78,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_RELAY_FRAME:
         SendToHost(hwnd, *reinterpret_cast<const std::string*>(lParam));
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return bench::DefaultHandling(hwnd, message, wParam, lParam);
     }
-}
-
-HWND CreateRelayWindow() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClassName;
-    if (RegisterClassA(&wc) == 0) {
-        return nullptr;
-    }
-    return CreateWindowA(kClassName, g_settings.title.c_str(), WS_OVERLAPPED, 0, 0, 100, 100,
-                         nullptr, nullptr, wc.hInstance, nullptr);
 }
 
 bool ParseArguments(int argc, char** argv, Settings& settings) {
@@ -115,7 +101,7 @@ int main(int argc, char** argv) {
         std::fputs("usage: relay <11|13|17> <COM port> <own title> <host title>\n", stderr);
         return 2;
     }
-    HWND window = CreateRelayWindow();
+    HWND window = bench::CreateBenchWindow(kClassName, g_settings.title.c_str(), WindowProc);
     const std::string device = "\\\\.\\COM" + std::to_string(g_settings.port);
     if (window == nullptr || !g_port.Open(device, ModeFor(g_settings.type))) {
         std::fprintf(stderr, "relay: cannot open %s (error %lu)\n", device.c_str(), GetLastError());
@@ -129,11 +115,7 @@ int main(int argc, char** argv) {
     });
     std::printf("READY\n");
     std::fflush(stdout);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    bench::RunMessageLoop();
     g_port.Close();
     return 0;
 }

@@ -10,6 +10,8 @@
 //   Both:    the 10 s link watchdog, started again when it fires.
 //
 //   timers.exe <model 1|2> <poll period ms> <own title>
+#include "bench/common/BenchWindow.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -56,28 +58,11 @@ void OnTimer(HWND hwnd, UINT_PTR id) {
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_TIMER:
+    if (message == WM_TIMER) {
         OnTimer(hwnd, wParam);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
     }
-}
-
-HWND CreateTimerWindow() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClassName;
-    if (RegisterClassA(&wc) == 0) {
-        return nullptr;
-    }
-    return CreateWindowA(kClassName, g_settings.title.c_str(), WS_OVERLAPPED, 0, 0, 100, 100,
-                         nullptr, nullptr, wc.hInstance, nullptr);
+    return bench::DefaultHandling(hwnd, message, wParam, lParam);
 }
 
 // GetProcAddress gives a generic function pointer; void (*)() converts to
@@ -108,7 +93,7 @@ int main(int argc, char** argv) {
         std::fputs("usage: timers <model 1|2> <poll period ms> <own title>\n", stderr);
         return 2;
     }
-    HWND window = CreateTimerWindow();
+    HWND window = bench::CreateBenchWindow(kClassName, g_settings.title.c_str(), WindowProc);
     if (window == nullptr) {
         std::fprintf(stderr, "timers: no window (error %lu)\n", GetLastError());
         return 1;
@@ -126,9 +111,6 @@ int main(int argc, char** argv) {
     SetTimer(window, kTimerWatchdog, kWatchdogMs, nullptr);
     std::printf("READY\n");
     std::fflush(stdout);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        DispatchMessageA(&msg);
-    }
+    bench::RunMessageLoop();
     return 0;
 }
