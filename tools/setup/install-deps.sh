@@ -46,6 +46,9 @@ fi
 if [ "${#missing[@]}" -gt 0 ]; then
     echo "install-deps: installing ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    as_root apt-get update -qq
+    # A mirror in the middle of a sync can fail one index; try again, then go on with
+    # the lists apt has (the packages come from the main archive).
+    as_root apt-get update -qq || { sleep 20; as_root apt-get update -qq; } ||
+        echo "install-deps: apt-get update reported errors; installing from the lists it has"
     as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
