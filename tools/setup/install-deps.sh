@@ -50,5 +50,9 @@ if [ "${#missing[@]}" -gt 0 ]; then
     # the lists apt has (the packages come from the main archive).
     as_root apt-get update -qq || { sleep 20; as_root apt-get update -qq; } ||
         echo "install-deps: apt-get update reported errors; installing from the lists it has"
-    as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # With one architecture's security index missing, the i386 and amd64 copies of a
+    # library can only agree at the release's own version: install from there then.
+    as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+        as_root apt-get install -y -qq --no-install-recommends \
+            -t "$(. /etc/os-release && echo "$VERSION_CODENAME")" "${missing[@]}" >/dev/null
 fi
