@@ -26,4 +26,8 @@ void Beep(unsigned frequencyHz, unsigned durationMs);
 // The current directory as the system gives it (at most 255 characters).
 std::string CurrentDirectory();
 
+// Tells the system about a problem that the program's own log cannot hold
+// (its folder cannot be written): the Application event log, source "Relvan".
+void ReportToSystem(const std::string& text);
+
 } // namespace platform

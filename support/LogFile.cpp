@@ -103,7 +103,16 @@ int CLogFile::WriteEntry(const std::string& text, int level) {
     if (m_bTimeStamp == 1) {
         line = TimeStamp() + " " + line;
     }
-    return platform::AppendToFile(BuildFileName(), line + "\r\n") ? 1 : 0;
+    const std::string fileName = BuildFileName();
+    if (platform::AppendToFile(fileName, line + "\r\n")) {
+        return 1;
+    }
+    if (!m_bFailureReported) {
+        m_bFailureReported = true;
+        platform::ReportToSystem("Relvan cannot write its log file " + fileName +
+                                 "; log entries are lost until it can.");
+    }
+    return 0;
 }
 
 std::string CLogFile::BuildFileName() const {

@@ -19,6 +19,10 @@ void Beep(unsigned, unsigned durationMs) {
     sim::World::Get().Sleep(durationMs);
 }
 
+void ReportToSystem(const std::string& text) {
+    sim::World::Get().systemReports.push_back(text);
+}
+
 std::string CurrentDirectory() {
     return sim::World::Get().currentDirectory.substr(0, 255);
 }

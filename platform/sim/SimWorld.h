@@ -141,6 +141,8 @@ public:
     HWND sharedMainWindow = nullptr;
     HWND broughtForward = nullptr;
     int quitCode = -1;
+    // What the program reported to the system (its event log), in order.
+    std::vector<std::string> systemReports;
 
 private:
     struct Timer {

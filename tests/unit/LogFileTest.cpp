@@ -186,9 +186,15 @@ TEST_F(LogFileTest, MissingFolderLosesOnlyThatEntry) {
     log.SetDelimiter("");
     log.SetTimeStamp(0);
     EXPECT_EQ(log.WriteEntry("lost", 3), 0);
+    EXPECT_EQ(log.WriteEntry("lost too", 3), 0);
     MakePath(m_folder.Windows() + "\\log");
     EXPECT_EQ(log.WriteEntry("kept", 3), 1);
     EXPECT_EQ(Content("log/20261207_Kel.log"), "[I] kept\r\n");
+    // The first failure, and only that, is reported to the system.
+    EXPECT_EQ(
+        sim::World::Get().systemReports,
+        std::vector<std::string>{"Relvan cannot write its log file " + m_folder.Windows() +
+                                 "\\log\\20261207_Kel.log; log entries are lost until it can."});
 }
 
 TEST(LogDelimiterTest, RefusesCharactersThatCannotBeInAFileName) {

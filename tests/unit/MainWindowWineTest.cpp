@@ -32,3 +32,18 @@ TEST(MainWindowWine, SystemMenuEndsWithTheAboutItemInKorean) {
     }
     platform::ChangeDirectory(previous);
 }
+
+// The application manifest of relvan.rc, as the loader read it: this test
+// program carries the same resources.
+TEST(MainWindowWine, TheManifestAsksForTheInvokersRightsOnTheListedSystems) {
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION runLevel{};
+    SIZE_T size = 0;
+    ASSERT_TRUE(QueryActCtxW(0, nullptr, nullptr, RunlevelInformationInActivationContext, &runLevel,
+                             sizeof runLevel, &size));
+    EXPECT_EQ(runLevel.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
+    EXPECT_EQ(runLevel.UiAccess, 0u);
+    DWORD compatibility[64] = {}; // the number of systems, then their elements
+    ASSERT_TRUE(QueryActCtxW(0, nullptr, nullptr, CompatibilityInformationInActivationContext,
+                             compatibility, sizeof compatibility, &size));
+    EXPECT_EQ(compatibility[0], 5u) << "Vista, 7, 8, 8.1 and 10";
+}
