@@ -18,6 +18,9 @@
 
 namespace sim {
 
+// The registered message "TaskbarCreated" on the simulated desktop.
+constexpr UINT kTaskbarCreated = 0xC0DE;
+
 struct CopyDataSeen {
     HWND from = nullptr;
     DWORD kind = 0;

@@ -171,6 +171,12 @@ TEST_F(MainWindow, DefaultTypeShowsOnlyTheTrayIconAndIgnoresClose) {
     EXPECT_EQ(sim::World::Get().TrayCalls().back().tip, "Relvan");
     EXPECT_NE(sim::World::Get().TrayCalls().back().callbackMessage, WM_LINK_DATA);
 
+    // The shell restarts without the icon: it is added again.
+    sim::World::Get().SetTrayIconShown(false);
+    main.SendMessage(sim::kTaskbarCreated, 0, 0);
+    EXPECT_TRUE(sim::World::Get().TrayIconShown());
+    EXPECT_EQ(sim::World::Get().TrayCalls().back().operation, static_cast<DWORD>(NIM_ADD));
+
     main.PostMessage(WM_CLOSE);
     Advance(100);
     EXPECT_NE(main.GetSafeHwnd(), nullptr);
@@ -212,6 +218,8 @@ TEST_F(MainWindow, EmptyLinkDataAndTrayNotificationsChangeNothing) {
     main.SendMessage(WM_TRAY_NOTIFY, 0, 0x0201); // a click on the icon
     EXPECT_EQ(main.m_strRxBuf, before);
     EXPECT_TRUE(Written("COM1").empty());
+    main.SendMessage(sim::kTaskbarCreated, 0, 0); // type 17 keeps no icon
+    EXPECT_TRUE(sim::World::Get().TrayCalls().empty());
 }
 
 TEST_F(MainWindow, SecondStartFindsThePublishedWindow) {
