@@ -98,12 +98,14 @@ void CLogFile::LogDebug(const char* format, ...) {
 }
 
 int CLogFile::WriteEntry(const std::string& text, int level) {
+    // The file first, then the time: an entry written as midnight passes
+    // stays in the day whose file it was given.
+    const std::string fileName = BuildFileName();
     const char* tag = TagOf(level);
     std::string line = tag ? tag + text : std::string();
     if (m_bTimeStamp == 1) {
         line = TimeStamp() + " " + line;
     }
-    const std::string fileName = BuildFileName();
     if (platform::AppendToFile(fileName, line + "\r\n")) {
         return 1;
     }

@@ -25,8 +25,9 @@ public:
     void LogInfo(const char* format, ...);
     void LogDebug(const char* format, ...);
 
-    // Appends one line; 1 when written, 0 when the file could not be opened
-    // or written. The first such failure is reported to the system, once.
+    // Appends one line in one write; 1 when written, 0 when the file could
+    // not be opened or written (nothing of the line stays in it then). The
+    // first such failure is reported to the system, once.
     int WriteEntry(const std::string& text, int level);
     std::string BuildFileName() const;
     static std::string TimeStamp();

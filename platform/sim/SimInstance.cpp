@@ -6,8 +6,10 @@
 
 namespace platform {
 
+// As on Win32: a path longer than 259 characters does not fit.
 std::string ModuleFileName() {
-    return sim::World::Get().modulePath;
+    const std::string& path = sim::World::Get().modulePath;
+    return path.size() < 260 ? path : std::string();
 }
 
 bool ChangeDirectory(const std::string& directory) {

@@ -82,6 +82,14 @@ public:
     // Clock.
     std::uint64_t NowMs() const { return m_nowMs; }
     platform::LocalTime LocalNow() const;
+    // The program's reading of the clock: the time now, after which the
+    // clock moves on by msPerClockRead (0: it stands still between events).
+    platform::LocalTime ReadClock() {
+        const platform::LocalTime now = LocalNow();
+        m_nowMs += msPerClockRead;
+        return now;
+    }
+    std::uint64_t msPerClockRead = 0;
     // Advances the clock by `ms`, delivering posted messages, letting port
     // threads write their queued frames and firing due timers, in time order.
     void Advance(std::uint64_t ms);

@@ -5,6 +5,8 @@
 #include "console/ConsolePanel.h"
 #include "platform/Messages.h"
 
+#include <filesystem>
+
 namespace {
 
 const char* const kCom5 = "\\\\.\\COM5";
@@ -230,6 +232,23 @@ TEST_F(MainWindow, SecondStartFindsThePublishedWindow) {
     EXPECT_EQ(sim::World::Get().sharedMainWindow, nullptr);
 }
 
+TEST_F(MainWindow, AProgramFolderTooLongToReadIsReportedAndNotTakenForTheDriveRoot) {
+    WriteIni(Ini("13", "COMPORT=3\r\n"));
+    sim::World::Get().currentDirectory = m_dir + "/" + std::string(300, 'x');
+    // Files named relative to the current folder land in the test's folder.
+    const std::string previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir);
+    CRelvanDlg& main = Start();
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(main.m_strIniPath, ".\\Lumora.ini");
+    EXPECT_EQ(main.m_nTypeGen, kType13);
+    EXPECT_EQ(main.GetDataPath(), ".");
+    const std::string report = "The program folder cannot be read (longer than 255 characters): "
+                               "its files are named relative to the current folder";
+    EXPECT_EQ(sim::World::Get().systemReports, std::vector<std::string>{report});
+    EXPECT_TRUE(LogHas("[E] " + report + "\r\n")) << Log();
+}
+
 TEST_F(MainWindow, AboutItemIsAddedToTheSystemMenu) {
     WriteIni("");
     Start();
@@ -313,7 +332,22 @@ TEST(StartUp, TheFirstCopyMovesToItsFolderAndKeepsTheHostTitle) {
     EXPECT_EQ(sim::World::Get().quitCode, -1);
     EXPECT_EQ(sim::World::Get().currentDirectory, "/nonexistent\\Relvan\\");
     EXPECT_EQ(theApp.m_strHostTitle, "My Host Window");
+    EXPECT_TRUE(sim::World::Get().systemReports.empty());
     theApp.m_strHostTitle.clear();
+}
+
+TEST(StartUp, AProgramPathTooLongToReadIsReportedAndTheFolderLeftAsItIs) {
+    sim::World::Get().Reset();
+    sim::World::Get().currentDirectory = "/nonexistent";
+    sim::World::Get().modulePath = "/nonexistent\\" + std::string(250, 'x') + "\\relvan.exe";
+    char name[] = "relvan.exe";
+    char* argv[] = {name};
+    EXPECT_EQ(theApp.InitInstance(1, argv), FALSE);
+    EXPECT_EQ(sim::World::Get().currentDirectory, "/nonexistent");
+    ASSERT_EQ(sim::World::Get().systemReports.size(), 1u);
+    EXPECT_EQ(sim::World::Get().systemReports[0],
+              "The program folder cannot be made the current folder; Lumora.ini and the log are "
+              "taken from the current folder /nonexistent");
 }
 
 TEST_F(MainWindow, ALostDeviceIsLoggedOnceAndTheProgramGoesOn) {
