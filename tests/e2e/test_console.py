@@ -115,8 +115,9 @@ class Model1Test(ConsoleTestCase):
         self.sent(gen, "RS04", timeout=10)
         self.assertLogged(run, "Generator Charge ON OK !!")
         self.wait_lamp(LAMP_CHARGE, LIT)
-        beside = windows_path(os.path.join(run.folder, "INPOUT32.dll")).lower()
-        self.assertIn("[I] INPOUT32.dll loaded from " + beside, [line.lower() for line in run.log_lines()])
+        beside = windows_path(os.path.join(run.folder, "INPOUT32.dll"))
+        loaded = "[I] INPOUT32.dll loaded from " + beside
+        self.assertIn(loaded.lower(), [line.lower() for line in run.log_lines()])
 
 
 class FaultTest(ConsoleTestCase):
