@@ -2,6 +2,7 @@
 // module path are what the test set in sim::World.
 #include "platform/Instance.h"
 
+#include "app/ProcessCount.h"
 #include "platform/sim/SimWorld.h"
 
 namespace platform {
@@ -17,7 +18,11 @@ bool ChangeDirectory(const std::string& directory) {
     return true;
 }
 
+// As on Win32, an empty or overlong name is refused before any count.
 int CountProcessInstances(const std::string& fileName) {
+    if (fileName.empty() || fileName.size() > 260) {
+        return kBadFileName;
+    }
     return sim::World::Get().otherInstanceOf == fileName ? 1 : 0;
 }
 
