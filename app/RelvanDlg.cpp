@@ -194,7 +194,8 @@ BOOL CRelvanDlg::SetTrayIcon(DWORD operation) {
 
 bool CRelvanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
-    if (message == platform::TaskbarCreatedMessage()) {
+    const UINT taskbarCreated = platform::TaskbarCreatedMessage();
+    if (taskbarCreated != 0 && message == taskbarCreated) {
         // The shell started again without our icon.
         if (m_bTrayIconAdded) {
             SetTrayIcon(NIM_ADD);

@@ -32,7 +32,8 @@ bool NotifyTrayIcon(HWND owner, DWORD operation, UINT callbackMessage, int iconI
                     const std::string& tip);
 
 // The message ("TaskbarCreated") the shell sends every top-level window when
-// it starts again: the notification-area icons it held are gone.
+// it starts again: the notification-area icons it held are gone. 0 when it
+// cannot be registered.
 UINT TaskbarCreatedMessage();
 
 } // namespace platform
