@@ -9,9 +9,14 @@ CProfile g_profile;
 
 namespace {
 
-// The current directory with a closing backslash.
+// The current directory with a closing backslash; an unknown one (too long
+// to read) is not guessed at: files are then named relative to the current
+// folder, which start-up made the program's own.
 std::string FolderOf(const std::string& directory) {
-    if (!directory.empty() && directory.back() == '\\') {
+    if (directory.empty()) {
+        return ".\\";
+    }
+    if (directory.back() == '\\') {
         return directory;
     }
     return directory + "\\";
@@ -39,11 +44,17 @@ void CRelvanDlg::ReadConfiguration() {
     m_nComPort = g_profile.GetInt("GENERATOR", "COMPORT", 2);
     m_strDataPath = g_profile.GetString("GENERATOR", "DataPSC", "");
     if (m_strDataPath.empty()) {
-        m_strDataPath = currentDirectory;
+        m_strDataPath = currentDirectory.empty() ? "." : currentDirectory;
     }
     ReplaceAll(m_strDataPath, "\\\\", "\\");
     m_bEnableDebug = g_profile.GetInt("GENERATOR", "EnableDebug", 0);
     m_bUseMiniConsole = g_profile.GetInt("GENERATOR", "UseMiniConsole", 0);
     m_nInterval = g_profile.GetInt("GENERATOR", "Interval", 100);
     m_nDevice = g_profile.GetInt("CONTROLPANNEL", "Device", 0);
+    if (currentDirectory.empty()) {
+        const std::string text = "The program folder cannot be read (longer than 255 characters): "
+                                 "its files are named relative to the current folder";
+        platform::ReportToSystem(text);
+        WriteLog(text, CLogFile::kError);
+    }
 }

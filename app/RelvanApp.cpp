@@ -3,6 +3,7 @@
 #include "app/OtherInstance.h"
 #include "app/RelvanDlg.h"
 #include "platform/Instance.h"
+#include "platform/System.h"
 
 #include <memory>
 
@@ -27,8 +28,10 @@ int CRelvanApp::InitInstance(int argc, char** argv) {
     holder.reset();
 
     const std::string folder = FolderOfModule(platform::ModuleFileName());
-    if (!folder.empty()) {
-        platform::ChangeDirectory(folder);
+    if (folder.empty() || !platform::ChangeDirectory(folder)) {
+        platform::ReportToSystem("The program folder cannot be made the current folder; "
+                                 "Lumora.ini and the log are taken from the current folder " +
+                                 platform::CurrentDirectory());
     }
     if (argc > 1 && argv[1] != nullptr) {
         m_strHostTitle = argv[1];

@@ -185,6 +185,7 @@ void CRelvanDlg::OnStartupTimer() {
 }
 
 BOOL CRelvanDlg::SetTrayIcon(DWORD operation) {
+    m_bTrayIconAdded = operation == NIM_ADD;
     ShowWindow(SW_HIDE);
     return platform::NotifyTrayIcon(GetSafeHwnd(), operation, WM_TRAY_NOTIFY, m_hIcon, "Relvan")
                ? TRUE
@@ -193,6 +194,14 @@ BOOL CRelvanDlg::SetTrayIcon(DWORD operation) {
 
 bool CRelvanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
+    const UINT taskbarCreated = platform::TaskbarCreatedMessage();
+    if (taskbarCreated != 0 && message == taskbarCreated) {
+        // The shell started again without our icon.
+        if (m_bTrayIconAdded) {
+            SetTrayIcon(NIM_ADD);
+        }
+        return true;
+    }
     switch (message) {
     case WM_PCOP_CHARGED:
     case WM_PCOP_POWEROFF:

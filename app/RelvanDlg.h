@@ -166,4 +166,6 @@ public:
     std::string m_strLastC0;
     // Configured link settings, kept for the log lines.
     int m_nComPort = 2;
+    // The tray icon is wanted: it is added again when the shell restarts.
+    bool m_bTrayIconAdded = false;
 };

@@ -31,4 +31,9 @@ bool ShowMessageBoxAside(const std::string& text, const std::string& caption, UI
 bool NotifyTrayIcon(HWND owner, DWORD operation, UINT callbackMessage, int iconId,
                     const std::string& tip);
 
+// The message ("TaskbarCreated") the shell sends every top-level window when
+// it starts again: the notification-area icons it held are gone. 0 when it
+// cannot be registered.
+UINT TaskbarCreatedMessage();
+
 } // namespace platform

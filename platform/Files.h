@@ -7,7 +7,9 @@
 namespace platform {
 
 // Opens `path` for appending (created when missing, never truncated), writes
-// `bytes` at its end and closes it. False when it cannot be opened or written.
+// `bytes` at its end in one write and closes it. False when it cannot be
+// opened or written; a write cut short (a full disk) is taken back, so that
+// no fragment stays for the next append to be glued to.
 bool AppendToFile(const std::string& path, const std::string& bytes);
 
 // Reads the whole of `path` into `bytes`. False (and `bytes` empty) when it

@@ -8,7 +8,8 @@
 
 namespace platform {
 
-// The full path of the running executable (at most 260 characters).
+// The full path of the running executable; empty when it is longer than 259
+// characters.
 std::string ModuleFileName();
 bool ChangeDirectory(const std::string& directory);
 
@@ -19,7 +20,8 @@ int CountProcessInstances(const std::string& fileName);
 // The main window that the first running instance published (null if none).
 HWND SharedMainWindow();
 void PublishMainWindow(HWND hwnd);
-// Brings a window to the foreground, restoring it when minimised.
+// Brings a window to the foreground, restoring it when minimised, without
+// waiting on the window's thread.
 void BringToForeground(HWND hwnd);
 
 // Ends the calling thread's message loop with `exitCode`.

@@ -23,7 +23,12 @@ void Pause(unsigned ms);
 // Sounds the speaker at `frequencyHz` for `durationMs`; blocks meanwhile.
 void Beep(unsigned frequencyHz, unsigned durationMs);
 
-// The current directory as the system gives it (at most 255 characters).
+// The current directory as the system gives it; empty when it is longer than
+// 255 characters or cannot be read.
 std::string CurrentDirectory();
+
+// Tells the system about a problem that the program's own log cannot hold
+// (its folder cannot be written): the Application event log, source "Relvan".
+void ReportToSystem(const std::string& text);
 
 } // namespace platform

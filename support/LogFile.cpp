@@ -98,12 +98,23 @@ void CLogFile::LogDebug(const char* format, ...) {
 }
 
 int CLogFile::WriteEntry(const std::string& text, int level) {
+    // The file first, then the time: an entry written as midnight passes
+    // stays in the day whose file it was given.
+    const std::string fileName = BuildFileName();
     const char* tag = TagOf(level);
     std::string line = tag ? tag + text : std::string();
     if (m_bTimeStamp == 1) {
         line = TimeStamp() + " " + line;
     }
-    return platform::AppendToFile(BuildFileName(), line + "\r\n") ? 1 : 0;
+    if (platform::AppendToFile(fileName, line + "\r\n")) {
+        return 1;
+    }
+    if (!m_bFailureReported) {
+        m_bFailureReported = true;
+        platform::ReportToSystem("Relvan cannot write its log file " + fileName +
+                                 "; log entries are lost until it can.");
+    }
+    return 0;
 }
 
 std::string CLogFile::BuildFileName() const {

@@ -25,7 +25,9 @@ public:
     void LogInfo(const char* format, ...);
     void LogDebug(const char* format, ...);
 
-    // Appends one line; 1 when written, 0 when the file could not be opened.
+    // Appends one line in one write; 1 when written, 0 when the file could
+    // not be opened or written (nothing of the line stays in it then). The
+    // first such failure is reported to the system, once.
     int WriteEntry(const std::string& text, int level);
     std::string BuildFileName() const;
     static std::string TimeStamp();
@@ -38,6 +40,7 @@ private:
     std::string m_strBaseName;
     std::string m_strExtension = "log";
     std::string m_strDelimiter = "_";
+    bool m_bFailureReported = false;
 };
 
 // Creates every folder along `path` (backslash-separated); existing folders

@@ -16,9 +16,37 @@ template <typename Function> Function Ordinal(HMODULE library, WORD ordinal) {
     return reinterpret_cast<Function>(address);
 }
 
+// The full path of a module; empty when it does not fit MAX_PATH.
+std::string ModulePath(HMODULE module) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return std::string();
+    }
+    return std::string(path, length);
+}
+
+// The library from the program's own folder or the system folder, nowhere
+// else. Systems whose loader lacks the search flags refuse them with
+// ERROR_INVALID_PARAMETER; there the full path beside the program is loaded.
+HMODULE LoadFromProgramOrSystemFolder() {
+    HMODULE library = LoadLibraryExA(
+        kLibraryName, nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (library != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) {
+        return library;
+    }
+    const std::string program = ModulePath(nullptr);
+    if (program.empty()) {
+        return nullptr;
+    }
+    const std::string beside = program.substr(0, program.find_last_of('\\') + 1) + kLibraryName;
+    return LoadLibraryA(beside.c_str());
+}
+
 } // namespace
 
-CInpOut32Port::CInpOut32Port(ErrorLog logError) : m_logError(std::move(logError)) {}
+CInpOut32Port::CInpOut32Port(Log log) : m_log(std::move(log)) {}
 
 CInpOut32Port::~CInpOut32Port() {
     if (m_library) {
@@ -31,7 +59,7 @@ void CInpOut32Port::LoadOnce() {
         return;
     }
     m_loadTried = true;
-    m_library = LoadLibraryA(kLibraryName);
+    m_library = LoadFromProgramOrSystemFolder();
     if (!m_library) {
         const DWORD error = GetLastError();
         Fail(std::string(kLibraryName) + " could not be loaded (error " + std::to_string(error) +
@@ -44,6 +72,10 @@ void CInpOut32Port::LoadOnce() {
         const char* missing = !m_read ? "1 (read)" : "2 (write)";
         Fail(std::string(kLibraryName) + " has no ordinal " + missing +
              ": the parallel port is off");
+        return;
+    }
+    if (m_log) {
+        m_log(std::string(kLibraryName) + " loaded from " + ModulePath(m_library), 3);
     }
 }
 
@@ -55,8 +87,8 @@ void CInpOut32Port::Fail(const std::string& text) {
     m_read = nullptr;
     m_write = nullptr;
     m_statusText = kMissingText;
-    if (m_logError) {
-        m_logError(text);
+    if (m_log) {
+        m_log(text, 1);
     }
 }
 

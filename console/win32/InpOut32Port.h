@@ -1,9 +1,13 @@
 // The parallel port of console model 1, through INPOUT32.dll, the I/O-port
-// library beside the program. The library is loaded by name at the first
-// Read or Write, and the console touches the port only in model 1: relvan.exe
-// imports no such library and every other set-up runs without it. Ordinal 1
-// reads a byte from an I/O address (the low byte of its result); ordinal 2
-// writes one.
+// library beside the program. The library is loaded at the first Read or
+// Write, and the console touches the port only in model 1: relvan.exe imports
+// no such library and every other set-up runs without it. Ordinal 1 reads a
+// byte from an I/O address (the low byte of its result); ordinal 2 writes one.
+//
+// The library drives the generator's ready and exposure lines, so it is taken
+// only from the program's own folder or the system folder, never from the
+// rest of the DLL search path (the current folder, PATH); the log names the
+// file loaded.
 //
 // Without the library or either ordinal the port is off: one error line goes
 // to the log and StatusText says what is missing; writes then do nothing and
@@ -19,13 +23,15 @@
 
 class CInpOut32Port : public IParallelPort {
 public:
-    using ErrorLog = std::function<void(const std::string& text)>;
+    // A log line and its level (1 error, 3 information).
+    using Log = std::function<void(const std::string& text, int level)>;
 
     // What Read gives while the port is off.
     static constexpr std::uint8_t kStandingCode = 0x30;
 
-    // `logError` receives the one error line when the port cannot be used.
-    explicit CInpOut32Port(ErrorLog logError);
+    // `log` receives the library's path once it is loaded, or the one error
+    // line when the port cannot be used.
+    explicit CInpOut32Port(Log log);
     ~CInpOut32Port() override;
     CInpOut32Port(const CInpOut32Port&) = delete;
     CInpOut32Port& operator=(const CInpOut32Port&) = delete;
@@ -46,7 +52,7 @@ private:
     void LoadOnce();
     void Fail(const std::string& text);
 
-    ErrorLog m_logError;
+    Log m_log;
     bool m_loadTried = false;
     HMODULE m_library = nullptr;
     ReadFunction m_read = nullptr;

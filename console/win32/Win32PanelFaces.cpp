@@ -11,8 +11,7 @@ namespace {
 
 class Win32PanelFaces : public IPanelFaces {
 public:
-    explicit Win32PanelFaces(PanelLog log)
-        : m_log(std::move(log)), m_port([this](const std::string& text) { m_log(text, 1); }) {
+    explicit Win32PanelFaces(PanelLog log) : m_log(std::move(log)), m_port(m_log) {
         m_link.SetLog(m_log);
     }
 

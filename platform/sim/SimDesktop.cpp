@@ -60,4 +60,8 @@ bool NotifyTrayIcon(HWND owner, DWORD operation, UINT callbackMessage, int iconI
     return false;
 }
 
+UINT TaskbarCreatedMessage() {
+    return sim::kTaskbarCreated;
+}
+
 } // namespace platform

@@ -5,17 +5,32 @@
 #include "platform/sim/NativePath.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Cuts an open file back to `size` bytes.
+bool CutBack(int file, off_t size) {
+    return ::ftruncate(file, size) == 0;
+}
+
+} // namespace
 
 namespace platform {
 
 bool AppendToFile(const std::string& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(sim::NativePath(path).c_str(), "ab");
-    if (file == nullptr) {
+    const int file = ::open(sim::NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
+    if (file < 0) {
         return false;
     }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    struct stat before {};
+    const bool sized = ::fstat(file, &before) == 0;
+    const ssize_t written = ::write(file, bytes.data(), bytes.size());
+    const bool whole = written == static_cast<ssize_t>(bytes.size());
+    const bool clean = whole || written <= 0 || (sized && CutBack(file, before.st_size));
+    return ::close(file) == 0 && whole && clean;
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {

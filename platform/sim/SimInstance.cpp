@@ -2,12 +2,15 @@
 // module path are what the test set in sim::World.
 #include "platform/Instance.h"
 
+#include "app/ProcessCount.h"
 #include "platform/sim/SimWorld.h"
 
 namespace platform {
 
+// As on Win32: a path longer than 259 characters does not fit.
 std::string ModuleFileName() {
-    return sim::World::Get().modulePath;
+    const std::string& path = sim::World::Get().modulePath;
+    return path.size() < 260 ? path : std::string();
 }
 
 bool ChangeDirectory(const std::string& directory) {
@@ -15,7 +18,11 @@ bool ChangeDirectory(const std::string& directory) {
     return true;
 }
 
+// As on Win32, an empty or overlong name is refused before any count.
 int CountProcessInstances(const std::string& fileName) {
+    if (fileName.empty() || fileName.size() > 260) {
+        return kBadFileName;
+    }
     return sim::World::Get().otherInstanceOf == fileName ? 1 : 0;
 }
 

@@ -7,7 +7,7 @@
 namespace platform {
 
 LocalTime Now() {
-    return sim::World::Get().LocalNow();
+    return sim::World::Get().ReadClock();
 }
 
 void Pause(unsigned ms) {
@@ -19,8 +19,14 @@ void Beep(unsigned, unsigned durationMs) {
     sim::World::Get().Sleep(durationMs);
 }
 
+void ReportToSystem(const std::string& text) {
+    sim::World::Get().systemReports.push_back(text);
+}
+
+// As on Win32: a directory longer than 255 characters does not fit.
 std::string CurrentDirectory() {
-    return sim::World::Get().currentDirectory.substr(0, 255);
+    const std::string& directory = sim::World::Get().currentDirectory;
+    return directory.size() <= 255 ? directory : std::string();
 }
 
 } // namespace platform

@@ -18,6 +18,9 @@
 
 namespace sim {
 
+// The registered message "TaskbarCreated" on the simulated desktop.
+constexpr UINT kTaskbarCreated = 0xC0DE;
+
 struct CopyDataSeen {
     HWND from = nullptr;
     DWORD kind = 0;
@@ -79,6 +82,14 @@ public:
     // Clock.
     std::uint64_t NowMs() const { return m_nowMs; }
     platform::LocalTime LocalNow() const;
+    // The program's reading of the clock: the time now, after which the
+    // clock moves on by msPerClockRead (0: it stands still between events).
+    platform::LocalTime ReadClock() {
+        const platform::LocalTime now = LocalNow();
+        m_nowMs += msPerClockRead;
+        return now;
+    }
+    std::uint64_t msPerClockRead = 0;
     // Advances the clock by `ms`, delivering posted messages, letting port
     // threads write their queued frames and firing due timers, in time order.
     void Advance(std::uint64_t ms);
@@ -141,6 +152,8 @@ public:
     HWND sharedMainWindow = nullptr;
     HWND broughtForward = nullptr;
     int quitCode = -1;
+    // What the program reported to the system (its event log), in order.
+    std::vector<std::string> systemReports;
 
 private:
     struct Timer {

@@ -95,4 +95,9 @@ bool NotifyTrayIcon(HWND owner, DWORD operation, UINT callbackMessage, int iconI
     return Shell_NotifyIconA(operation, &data) != FALSE;
 }
 
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 } // namespace platform

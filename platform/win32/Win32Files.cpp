@@ -11,12 +11,16 @@ bool AppendToFile(const std::string& path, const std::string& bytes) {
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
+    LARGE_INTEGER end{};
     DWORD written = 0;
-    bool ok = SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
-              WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) !=
-                  FALSE &&
-              written == bytes.size();
-    return CloseHandle(file) != FALSE && ok;
+    const bool whole = SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END) != FALSE &&
+                       WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                 nullptr) != FALSE &&
+                       written == bytes.size();
+    if (!whole && written != 0 && SetFilePointerEx(file, end, nullptr, FILE_BEGIN) != FALSE) {
+        SetEndOfFile(file);
+    }
+    return CloseHandle(file) != FALSE && whole;
 }
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {

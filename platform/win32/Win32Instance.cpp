@@ -75,8 +75,9 @@ namespace platform {
 
 std::string ModuleFileName() {
     char path[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // A longer path is cut at MAX_PATH characters: none is better than that.
+    return length < MAX_PATH ? std::string(path, length) : std::string();
 }
 
 bool ChangeDirectory(const std::string& directory) {
@@ -121,8 +122,9 @@ void BringToForeground(HWND hwnd) {
         return;
     }
     SetForegroundWindow(hwnd);
+    // Asynchronous: a first copy that is busy or hung does not hold this one.
     if (IsIconic(hwnd)) {
-        ShowWindow(hwnd, SW_RESTORE);
+        ShowWindowAsync(hwnd, SW_RESTORE);
     }
 }
 

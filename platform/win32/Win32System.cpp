@@ -37,4 +37,14 @@ std::string CurrentDirectory() {
     return std::string(buffer, length);
 }
 
+void ReportToSystem(const std::string& text) {
+    HANDLE source = RegisterEventSourceA(nullptr, "Relvan");
+    if (source == nullptr) {
+        return;
+    }
+    const char* strings[] = {text.c_str()};
+    ReportEventA(source, EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
+    DeregisterEventSource(source);
+}
+
 } // namespace platform

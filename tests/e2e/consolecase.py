@@ -44,9 +44,10 @@ class ConsoleTestCase(E2ETestCase):
         self.epoch = time.time() - time.monotonic()  # the generator's clock to the port log's
         self._places = {}  # control id: its item (controls do not move)
 
-    def console(self, model=2, host_title=None, port_double=True, **settings):
+    def console(self, model=2, host_title=None, port_double=True, path_double=False, **settings):
         """The generator (started first: its link is up before power on), then relvan.exe
-        with type 15 in a folder of its own with the sample data set."""
+        with type 15 in a folder of its own with the sample data set; the port double
+        beside it (port_double) or in a folder on the program's PATH (path_double)."""
         pair = PtyPair(self.dir, "link")
         self.addCleanup(pair.close)
         self.prefix.map_com_port(LINK_COM, pair.program_device)
@@ -61,9 +62,14 @@ class ConsoleTestCase(E2ETestCase):
         self.port_log = os.path.join(self.dir, "portsim.log")
         env = dict(self.prefix.env, RELVAN_PORTSIM=windows_path(self.portsim))
         env["RELVAN_PORTSIM_LOG"] = windows_path(self.port_log)
+        double = os.path.join(os.path.dirname(tools.BIN_DIR), "testbin", "inpout32.dll")
         if port_double:
-            double = os.path.join(os.path.dirname(tools.BIN_DIR), "testbin", "inpout32.dll")
             shutil.copyfile(double, os.path.join(folder, "INPOUT32.dll"))
+        if path_double:
+            on_path = os.path.join(self.dir, "onpath")
+            os.makedirs(on_path, exist_ok=True)
+            shutil.copyfile(double, os.path.join(on_path, "INPOUT32.dll"))
+            env["WINEPATH"] = windows_path(on_path)
 
         log = open(os.path.join(self.dir, "gensim.txt"), "a")
         self.addCleanup(log.close)

@@ -1,6 +1,7 @@
 """The bridge end to end: host records in through hostsim, generator frames through
 gensim, per generator type; and malformed host records."""
 
+import os
 import time
 import unittest
 
@@ -122,6 +123,22 @@ class Type17Test(BridgeTestCase):
         self.assertEqual(expected, self.replies(4))
         acks = lambda _: len([r for r in self.gen.received if r.frame.kind == "ack"]) >= 4
         self.assertIsNotNone(self.gen.wait_for(acks, TIMEOUT), "not every reply was acknowledged")
+
+
+class UnwritableLogTest(BridgeTestCase):
+    def test_a_log_folder_that_cannot_be_written_stops_nothing(self):
+        # A file named "log" stands where the log folder belongs: no entry can be written.
+        folder = os.path.join(self.dir, "relvan")
+        os.makedirs(folder, exist_ok=True)
+        open(os.path.join(folder, "log"), "wb").close()
+        self.gen = self.generator(11, self.serial(5), ["ST=KV70 MA100", "R?=ST0"])
+        self.hostsim = self.host(HOST)
+        run = self.relvan(ini_for(11, 5), host_title=HOST)
+        self.assertEqual([(742065, 0, "70"), (742065, 1, "100")], self.replies(2))
+        self.hostsim.send("send KV81")
+        self.assertIsNotNone(self.gen.wait_for_command("KV81", TIMEOUT))
+        self.assertTrue(run.running())
+        self.assertTrue(os.path.isfile(os.path.join(folder, "log")))
 
 
 class MalformedHostRecordTest(BridgeTestCase):

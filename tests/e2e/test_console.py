@@ -9,7 +9,7 @@ import unittest
 
 import tools
 from consolecase import LINK_CLASS, LIT, UNLIT, ConsoleTestCase
-from portfile import read_write_log
+from portfile import read_write_log, windows_path
 
 # Panel controls.
 LAMP_CHARGE = 1020
@@ -115,12 +115,16 @@ class Model1Test(ConsoleTestCase):
         self.sent(gen, "RS04", timeout=10)
         self.assertLogged(run, "Generator Charge ON OK !!")
         self.wait_lamp(LAMP_CHARGE, LIT)
+        beside = windows_path(os.path.join(run.folder, "INPOUT32.dll"))
+        loaded = "[I] INPOUT32.dll loaded from " + beside
+        self.assertIn(loaded.lower(), [line.lower() for line in run.log_lines()])
 
 
 class FaultTest(ConsoleTestCase):
     def test_without_the_link_component_and_inpout32_the_panel_still_opens_and_works(self):
+        # A port library on PATH is not taken: only the program's folder or the system's.
         self.prefix.unregister_link_component(tools.BIN_DIR)
-        run, gen = self.console(model=1, port_double=False)
+        run, gen = self.console(model=1, port_double=False, path_double=True)
         self.assertLogged(run, "[E] Link control %s cannot be created: 0x80040154" % LINK_CLASS)
         self.assertLogged(run, "[I] USB Link Control Missing !!")
         self.assertLogged(run, "INPOUT32.dll Missing !!")

@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace {
 
@@ -25,6 +27,29 @@ platform::LocalTime At(int year, int month, int day, int hour = 14, int minute =
     t.millisecond = ms;
     return t;
 }
+
+// Files of this process cannot grow beyond `bytes` while it lives: a write
+// across the limit is cut short, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::size_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_previous{};
+    void (*m_signal)(int) = nullptr;
+};
 
 std::string ReadFile(const std::string& path) {
     std::ostringstream out;
@@ -178,6 +203,26 @@ TEST_F(LogFileTest, FirstEntryAfterMidnightGoesToTheNewDay) {
     m_log.LogInfo("new");
     EXPECT_EQ(Content("20261231_Kel.log"), "23:59:59.500 [I] old\r\n");
     EXPECT_EQ(Content("20270101_Kel.log"), "00:00:00.100 [I] new\r\n");
+
+    // Midnight passes between the choice of the file and the time stamp: the
+    // entry stays in the file of the day it was given.
+    sim::World::Get().Reset(At(2027, 1, 5, 23, 59, 59, 999));
+    sim::World::Get().msPerClockRead = 1;
+    m_log.LogInfo("at midnight");
+    EXPECT_EQ(Content("20270105_Kel.log"), "00:00:00.000 [I] at midnight\r\n");
+    EXPECT_FALSE(std::filesystem::exists(m_folder.Native() + "/20270106_Kel.log"));
+}
+
+TEST_F(LogFileTest, AWriteCutShortByAFullDiskLeavesNoFragment) {
+    m_log.SetTimeStamp(0);
+    m_log.LogInfo("first");
+    {
+        // The disk fills up 5 bytes into the next entry.
+        FileSizeLimit full(Content("20261207_Kel.log").size() + 5);
+        EXPECT_EQ(m_log.WriteEntry("cut short", 3), 0);
+    }
+    m_log.LogInfo("next");
+    EXPECT_EQ(Content("20261207_Kel.log"), "[I] first\r\n[I] next\r\n");
 }
 
 TEST_F(LogFileTest, MissingFolderLosesOnlyThatEntry) {
@@ -186,9 +231,15 @@ TEST_F(LogFileTest, MissingFolderLosesOnlyThatEntry) {
     log.SetDelimiter("");
     log.SetTimeStamp(0);
     EXPECT_EQ(log.WriteEntry("lost", 3), 0);
+    EXPECT_EQ(log.WriteEntry("lost too", 3), 0);
     MakePath(m_folder.Windows() + "\\log");
     EXPECT_EQ(log.WriteEntry("kept", 3), 1);
     EXPECT_EQ(Content("log/20261207_Kel.log"), "[I] kept\r\n");
+    // The first failure, and only that, is reported to the system.
+    EXPECT_EQ(
+        sim::World::Get().systemReports,
+        std::vector<std::string>{"Relvan cannot write its log file " + m_folder.Windows() +
+                                 "\\log\\20261207_Kel.log; log entries are lost until it can."});
 }
 
 TEST(LogDelimiterTest, RefusesCharactersThatCannotBeInAFileName) {

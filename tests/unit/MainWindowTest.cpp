@@ -5,6 +5,8 @@
 #include "console/ConsolePanel.h"
 #include "platform/Messages.h"
 
+#include <filesystem>
+
 namespace {
 
 const char* const kCom5 = "\\\\.\\COM5";
@@ -171,6 +173,12 @@ TEST_F(MainWindow, DefaultTypeShowsOnlyTheTrayIconAndIgnoresClose) {
     EXPECT_EQ(sim::World::Get().TrayCalls().back().tip, "Relvan");
     EXPECT_NE(sim::World::Get().TrayCalls().back().callbackMessage, WM_LINK_DATA);
 
+    // The shell restarts without the icon: it is added again.
+    sim::World::Get().SetTrayIconShown(false);
+    main.SendMessage(sim::kTaskbarCreated, 0, 0);
+    EXPECT_TRUE(sim::World::Get().TrayIconShown());
+    EXPECT_EQ(sim::World::Get().TrayCalls().back().operation, static_cast<DWORD>(NIM_ADD));
+
     main.PostMessage(WM_CLOSE);
     Advance(100);
     EXPECT_NE(main.GetSafeHwnd(), nullptr);
@@ -212,6 +220,8 @@ TEST_F(MainWindow, EmptyLinkDataAndTrayNotificationsChangeNothing) {
     main.SendMessage(WM_TRAY_NOTIFY, 0, 0x0201); // a click on the icon
     EXPECT_EQ(main.m_strRxBuf, before);
     EXPECT_TRUE(Written("COM1").empty());
+    main.SendMessage(sim::kTaskbarCreated, 0, 0); // type 17 keeps no icon
+    EXPECT_TRUE(sim::World::Get().TrayCalls().empty());
 }
 
 TEST_F(MainWindow, SecondStartFindsThePublishedWindow) {
@@ -220,6 +230,23 @@ TEST_F(MainWindow, SecondStartFindsThePublishedWindow) {
     EXPECT_EQ(sim::World::Get().sharedMainWindow, main.GetSafeHwnd());
     main.DestroyWindow();
     EXPECT_EQ(sim::World::Get().sharedMainWindow, nullptr);
+}
+
+TEST_F(MainWindow, AProgramFolderTooLongToReadIsReportedAndNotTakenForTheDriveRoot) {
+    WriteIni(Ini("13", "COMPORT=3\r\n"));
+    sim::World::Get().currentDirectory = m_dir + "/" + std::string(300, 'x');
+    // Files named relative to the current folder land in the test's folder.
+    const std::string previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir);
+    CRelvanDlg& main = Start();
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(main.m_strIniPath, ".\\Lumora.ini");
+    EXPECT_EQ(main.m_nTypeGen, kType13);
+    EXPECT_EQ(main.GetDataPath(), ".");
+    const std::string report = "The program folder cannot be read (longer than 255 characters): "
+                               "its files are named relative to the current folder";
+    EXPECT_EQ(sim::World::Get().systemReports, std::vector<std::string>{report});
+    EXPECT_TRUE(LogHas("[E] " + report + "\r\n")) << Log();
 }
 
 TEST_F(MainWindow, AboutItemIsAddedToTheSystemMenu) {
@@ -305,7 +332,22 @@ TEST(StartUp, TheFirstCopyMovesToItsFolderAndKeepsTheHostTitle) {
     EXPECT_EQ(sim::World::Get().quitCode, -1);
     EXPECT_EQ(sim::World::Get().currentDirectory, "/nonexistent\\Relvan\\");
     EXPECT_EQ(theApp.m_strHostTitle, "My Host Window");
+    EXPECT_TRUE(sim::World::Get().systemReports.empty());
     theApp.m_strHostTitle.clear();
+}
+
+TEST(StartUp, AProgramPathTooLongToReadIsReportedAndTheFolderLeftAsItIs) {
+    sim::World::Get().Reset();
+    sim::World::Get().currentDirectory = "/nonexistent";
+    sim::World::Get().modulePath = "/nonexistent\\" + std::string(250, 'x') + "\\relvan.exe";
+    char name[] = "relvan.exe";
+    char* argv[] = {name};
+    EXPECT_EQ(theApp.InitInstance(1, argv), FALSE);
+    EXPECT_EQ(sim::World::Get().currentDirectory, "/nonexistent");
+    ASSERT_EQ(sim::World::Get().systemReports.size(), 1u);
+    EXPECT_EQ(sim::World::Get().systemReports[0],
+              "The program folder cannot be made the current folder; Lumora.ini and the log are "
+              "taken from the current folder /nonexistent");
 }
 
 TEST_F(MainWindow, ALostDeviceIsLoggedOnceAndTheProgramGoesOn) {

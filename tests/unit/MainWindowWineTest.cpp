@@ -32,3 +32,60 @@ TEST(MainWindowWine, SystemMenuEndsWithTheAboutItemInKorean) {
     }
     platform::ChangeDirectory(previous);
 }
+
+namespace {
+
+// The first copy's main window, minimised, on a thread that then hangs.
+struct FirstCopy {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HWND window = nullptr;
+};
+
+DWORD WINAPI RunHungFirstCopy(LPVOID parameter) {
+    auto* first = static_cast<FirstCopy*>(parameter);
+    first->window = CreateWindowExA(0, "STATIC", "first copy", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                    nullptr, nullptr, nullptr, nullptr);
+    ShowWindow(first->window, SW_MINIMIZE);
+    SetEvent(first->ready);
+    WaitForSingleObject(first->release, INFINITE); // no message is handled meanwhile
+    DestroyWindow(first->window);
+    return 0;
+}
+
+DWORD WINAPI BringForward(LPVOID window) {
+    platform::BringToForeground(static_cast<HWND>(window));
+    return 0;
+}
+
+} // namespace
+
+TEST(MainWindowWine, ASecondCopyRestoresTheFirstWithoutWaitingOnIt) {
+    FirstCopy first;
+    HANDLE owner = CreateThread(nullptr, 0, RunHungFirstCopy, &first, 0, nullptr);
+    WaitForSingleObject(first.ready, INFINITE);
+    ASSERT_TRUE(IsIconic(first.window));
+    HANDLE second = CreateThread(nullptr, 0, BringForward, first.window, 0, nullptr);
+    EXPECT_EQ(WaitForSingleObject(second, 10000), WAIT_OBJECT_0) << "held by the hung window";
+    SetEvent(first.release);
+    WaitForSingleObject(owner, INFINITE);
+    WaitForSingleObject(second, INFINITE);
+    for (HANDLE handle : {owner, second, first.ready, first.release}) {
+        CloseHandle(handle);
+    }
+}
+
+// The application manifest of relvan.rc, as the loader read it: this test
+// program carries the same resources.
+TEST(MainWindowWine, TheManifestAsksForTheInvokersRightsOnTheListedSystems) {
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION runLevel{};
+    SIZE_T size = 0;
+    ASSERT_TRUE(QueryActCtxW(0, nullptr, nullptr, RunlevelInformationInActivationContext, &runLevel,
+                             sizeof runLevel, &size));
+    EXPECT_EQ(runLevel.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
+    EXPECT_EQ(runLevel.UiAccess, 0u);
+    DWORD compatibility[64] = {}; // the number of systems, then their elements
+    ASSERT_TRUE(QueryActCtxW(0, nullptr, nullptr, CompatibilityInformationInActivationContext,
+                             compatibility, sizeof compatibility, &size));
+    EXPECT_EQ(compatibility[0], 5u) << "Vista, 7, 8, 8.1 and 10";
+}
