@@ -586,9 +586,15 @@ bool CControlDeskPort::IsWatchAlive() const {
     return m_io->alive;
 }
 
+// Only the watch thread clears alive while its handle is kept, and only when
+// it gives the device up.
+bool CControlDeskPort::DeviceLost() const {
+    return m_io->thread != nullptr && !m_io->alive;
+}
+
 QueueResult CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
     Io& io = *m_io;
-    if (io.port == nullptr) {
+    if (io.port == nullptr || DeviceLost()) {
         return QueueResult::NotOpen;
     }
     const QueueResult result = io.queue.Push(frame);

@@ -354,9 +354,13 @@ void CLinkPort::Close() {
     }
 }
 
+bool CLinkPort::DeviceLost() const {
+    return m_io->lostReported;
+}
+
 int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {
     Io& io = *m_io;
-    if (io.port == nullptr || io.connected != 1) {
+    if (io.port == nullptr || io.connected != 1 || io.lostReported) {
         return 0;
     }
     ResetOverlapped(io.writeOv, io.writeEvent);
