@@ -82,56 +82,90 @@ void CRelvanDlg::MoveOffScreen() {
 
 void CRelvanDlg::OpenType11() {
     MoveOffScreen();
-    const int baud = g_profile.GetInt("GENERATOR", "BaudRate", 19200);
+    m_nBaudRate = g_profile.GetInt("GENERATOR", "BaudRate", 19200);
     m_pPort = new CControlDeskPort();
-    if (m_pPort->Open(this, static_cast<unsigned>(m_nComPort), static_cast<unsigned>(baud), 'N', 8,
-                      2, EV_RXCHAR, 100) == 1) {
-        m_pPort->StartWatch();
-        m_pPort->QueueBytes(kType11Hello, sizeof kType11Hello);
-        m_bConnected = 1;
+    if (OpenGeneratorPort()) {
         if (m_bEnableDebug == 1) {
-            WriteLog(Format("Connected generator port:%d Baud:%d", m_nComPort, baud), 3);
+            WriteLog(Format("Connected generator port:%d Baud:%d", m_nComPort, m_nBaudRate), 3);
         }
     } else if (m_bEnableDebug == 1) {
-        WriteLog(Format("Can't connect generator port:%d Baud:%d", m_nComPort, baud), 3);
+        WriteLog(Format("Can't connect generator port:%d Baud:%d", m_nComPort, m_nBaudRate), 3);
     }
 }
 
 void CRelvanDlg::OpenType13() {
     MoveOffScreen();
-    const int baud = g_profile.GetInt("GENERATOR", "BaudRate", 57600);
+    m_nBaudRate = g_profile.GetInt("GENERATOR", "BaudRate", 57600);
     m_pPort = new CControlDeskPort();
-    if (m_pPort->Open(this, static_cast<unsigned>(m_nComPort), static_cast<unsigned>(baud), 'N', 8,
-                      1, EV_RXCHAR, 100) == 1) {
+    if (OpenGeneratorPort()) {
         if (m_bEnableDebug == 1) {
-            WriteLog(Format("Connected generator port:%d Baud:%d", m_nComPort, baud), 3);
+            WriteLog(Format("Connected generator port:%d Baud:%d", m_nComPort, m_nBaudRate), 3);
         }
-        m_bConnected = 1;
-        m_pPort->StartWatch();
     } else {
-        WriteLog(Format("Can't connect generator port:%d Baud:%d", m_nComPort, baud), 3);
+        WriteLog(Format("Can't connect generator port:%d Baud:%d", m_nComPort, m_nBaudRate), 3);
     }
 }
 
 void CRelvanDlg::OpenType17() {
     MoveOffScreen();
     const std::string variant = m_bUseMiniConsole == 1 ? "miniconsole" : "console";
-    const int baud = g_profile.GetInt("GENERATOR", "BaudRate", 38400);
+    m_nBaudRate = g_profile.GetInt("GENERATOR", "BaudRate", 38400);
     m_pLinkPort = new CLinkPort();
-    const std::string linePrefix = Format("generator port:%d Baud:%d", m_nComPort, baud);
-    if (m_pLinkPort->Open(this, PortNameFor(m_nComPort), static_cast<unsigned>(baud), 0) == 1) {
+    const std::string linePrefix = Format("generator port:%d Baud:%d", m_nComPort, m_nBaudRate);
+    if (OpenGeneratorPort()) {
         if (m_bEnableDebug == 1) {
             WriteLog("Connected " + linePrefix + " with " + variant + ".", 3);
         }
-        m_bConnected = 1;
-        if (m_bUseMiniConsole == 1) {
-            SendType17("R", 0);
-            m_bReconnect = 1;
-            SetTimer(kTimerReconnect17, 10000);
-        }
+        StartHandshake17();
     } else {
         WriteLog("Can't connect " + linePrefix + " with " + variant + ".", 3);
     }
+}
+
+bool CRelvanDlg::OpenGeneratorPort() {
+    const auto baud = static_cast<unsigned>(m_nBaudRate);
+    const auto port = static_cast<unsigned>(m_nComPort);
+    switch (m_nTypeGen) {
+    case kType11:
+        if (m_pPort == nullptr || m_pPort->Open(this, port, baud, 'N', 8, 2, EV_RXCHAR, 100) != 1) {
+            return false;
+        }
+        m_pPort->StartWatch();
+        m_pPort->QueueBytes(kType11Hello, sizeof kType11Hello);
+        break;
+    case kType13:
+        if (m_pPort == nullptr || m_pPort->Open(this, port, baud, 'N', 8, 1, EV_RXCHAR, 100) != 1) {
+            return false;
+        }
+        m_pPort->StartWatch();
+        break;
+    case kType17:
+        if (m_pLinkPort == nullptr ||
+            m_pLinkPort->Open(this, PortNameFor(m_nComPort), baud, 0) != 1) {
+            return false;
+        }
+        break;
+    default:
+        return false;
+    }
+    m_bConnected = 1;
+    return true;
+}
+
+// The mini-console's handshake: R, and the reconnect cycle if no answer
+// comes within 10 s.
+void CRelvanDlg::StartHandshake17() {
+    if (m_bUseMiniConsole == 1) {
+        SendType17("R", 0);
+        m_bReconnect = 1;
+        SetTimer(kTimerReconnect17, 10000);
+    }
+}
+
+// "BD1A", and the poll cycle half a second later.
+void CRelvanDlg::StartPolling13() {
+    SendType13("BD1A");
+    SetTimer(kTimerPoll13, 500);
 }
 
 void CRelvanDlg::CreateType15Console() {
@@ -164,8 +198,7 @@ void CRelvanDlg::OnStartupTimer() {
         break;
     case kType13:
         SetTrayIcon(NIM_ADD);
-        SendType13("BD1A");
-        SetTimer(kTimerPoll13, 500);
+        StartPolling13();
         break;
     case kType15:
         if (m_pConsole != nullptr) {
@@ -301,14 +334,6 @@ LRESULT CRelvanDlg::OnFrameReceived(WPARAM, LPARAM lParam) {
         OnType17Data(text);
     }
     return 1;
-}
-
-// The port's thread gave up its device: nothing more is read or written
-// until the program is started again, and the log says so.
-void CRelvanDlg::OnPortLost(unsigned long errorCode) {
-    char text[96];
-    std::snprintf(text, sizeof text, "Lost generator port:%d (error %lu)", m_nComPort, errorCode);
-    WriteLog(text, CLogFile::kError);
 }
 
 void CRelvanDlg::ClosePorts() {

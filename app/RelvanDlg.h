@@ -2,6 +2,7 @@
 // else: the generator link, the console panel, the log, the timers and the
 // conversation with the host. Its methods are spread over files by concern:
 //   app/RelvanDlg.cpp            construction, set-up per type, shutdown, dispatch
+//   app/PortRecovery.cpp         a lost generator port, opened again
 //   app/Configuration.cpp        reading the INI file
 //   app/WriteLog.cpp             the one path of every log entry
 //   protocols/Type11Protocol.cpp, Type13Protocol.cpp, Type17Protocol.cpp
@@ -44,6 +45,9 @@ enum MainTimer : UINT_PTR {
     // Our own: a type-11 reply that stops coming before its checksum is
     // dropped after a second, and the poll cycle goes on.
     kTimerReplyTimeout11 = 113,
+    // Our own: while the generator port's device is gone, it is opened again
+    // every few seconds (app/PortRecovery.cpp).
+    kTimerReopenPort = 114,
 };
 
 // Generator types (INI "TypeGen").
@@ -118,6 +122,17 @@ protected:
     void OpenType17();
     void CreateType15Console();
     void ClosePorts();
+    // Opens the generator port object of this type with the configured
+    // settings and starts what an open port starts at once (the watch thread,
+    // type 11's start-up bytes); true when it opened.
+    bool OpenGeneratorPort();
+    // Lost device: the port is closed, the protocol stopped, and the port
+    // opened again on timer 114; once it opens, the protocol starts afresh.
+    void StopProtocolOnLoss();
+    void ReopenPort();
+    void RestartProtocol();
+    void StartPolling13();
+    void StartHandshake17();
 
     // Host records by kind.
     void OnGeneratorCommand(const HostRecord& record);
@@ -164,8 +179,11 @@ public:
     int m_nDevice = 0;
     std::string m_strLastD0;
     std::string m_strLastC0;
-    // Configured link settings, kept for the log lines.
+    // Configured link settings, kept for the log lines and the reopen.
     int m_nComPort = 2;
+    int m_nBaudRate = 0;
+    // The generator port's device went away and has not been opened again.
+    bool m_bPortLost = false;
     // The tray icon is wanted: it is added again when the shell restarts.
     bool m_bTrayIconAdded = false;
 };

@@ -1,11 +1,11 @@
-// The main window's timers 100 to 113. Each is one-shot in effect: the
+// The main window's timers 100 to 114. Each is one-shot in effect: the
 // handler kills it first, and whoever needs it again starts it again.
 #include "app/RelvanDlg.h"
 
 namespace {
 
 constexpr UINT_PTR kFirstMainTimer = 100;
-constexpr UINT_PTR kLastMainTimer = kTimerReplyTimeout11;
+constexpr UINT_PTR kLastMainTimer = kTimerReopenPort;
 
 } // namespace
 
@@ -42,6 +42,9 @@ void CRelvanDlg::OnTimer(UINT_PTR id) {
         break;
     case kTimerReplyTimeout11:
         OnReplyTimeout11();
+        break;
+    case kTimerReopenPort:
+        ReopenPort();
         break;
     default:
         // 102, 103, 104, 106 and 107: killed, nothing else to do.

@@ -105,6 +105,11 @@ void CRelvanDlg::OnReplyTimeout11() {
 }
 
 void CRelvanDlg::PollType11() {
+    // As for type 13, the cycle stops with the port's watch; a reopen starts
+    // it again.
+    if (m_pPort == nullptr || !m_pPort->IsWatchAlive()) {
+        return;
+    }
     switch (m_nStep) {
     case 0:
         m_nStep = 1;

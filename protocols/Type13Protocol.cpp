@@ -38,7 +38,8 @@ bool CheckedPayload(const std::string& body, std::string& payload) {
 } // namespace
 
 void CRelvanDlg::SendType13(const std::string& command) {
-    if (m_pPort == nullptr) {
+    // A lost port refuses at once, until it is opened again.
+    if (m_pPort == nullptr || m_bPortLost) {
         return;
     }
     WriteTrace(*this, FormatText("W : %s", command.c_str()));

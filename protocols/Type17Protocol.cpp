@@ -36,6 +36,11 @@ void EraseLeading(std::string& text, char c) {
 } // namespace
 
 void CRelvanDlg::SendType17(const std::string& command, int /*unused*/) {
+    // A lost port refuses at once: nothing is written, and no reconnect cycle
+    // runs until the port is opened again.
+    if (m_bPortLost) {
+        return;
+    }
     if (command.size() > kLinkTextMax) {
         WriteLog(FormatText("Command too long: %s", command.c_str()), CLogFile::kWarning);
         return;

@@ -31,12 +31,15 @@ public:
     void Close();
     // The watch thread runs its loop.
     bool IsWatchAlive() const;
+    // The watch thread gave up a device that is gone (and told the owner with
+    // WM_PORT_LOST): frames are refused until the port is opened again.
+    bool DeviceLost() const;
 
     // Queue a frame behind those still waiting and ask the watch thread to
     // write them. A frame is refused, and nothing is queued, when it does not
     // fit the write buffer size (with its terminating zero; null bytes with a
     // count count as not fitting), when the queue is full, or when the port is
-    // not open.
+    // not open or has lost its device.
     QueueResult QueueBytes(const std::uint8_t* bytes, unsigned count);
     QueueResult QueueSumFrame(const std::string& text);
     QueueResult QueueHexFrame(const std::string& text);

@@ -30,6 +30,9 @@ public:
     // 1 when the port is configured and its watch thread runs, else 0.
     int Open(CDialog* owner, const std::string& portName, unsigned baud, int unused);
     void Close();
+    // A thread found the device gone (and told the owner with WM_PORT_LOST):
+    // sends are refused until the port is opened again.
+    bool DeviceLost() const;
     // Sends SYN SYN SYN STX prefix text ETX xor; returns the bytes written.
     // Text that does not fit the 100-byte body is refused (0 written).
     int SendFrame(char prefix, const std::string& text);

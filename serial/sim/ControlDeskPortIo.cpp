@@ -27,6 +27,7 @@ struct CControlDeskPort::Io {
     std::string deviceName;
     bool open = false;
     bool alive = false;
+    bool gaveUp = false;     // the watch thread gave the device up
     bool delivering = false; // inside the synchronous WM_PORT_CHAR
     WriteQueue queue;
     WatchHealth health;
@@ -39,6 +40,7 @@ struct CControlDeskPort::Io {
     void ClearLineErrors();
     void WriteQueued();
     void Lost(unsigned long error);
+    void GiveUp(unsigned long error);
 };
 
 void CControlDeskPort::Io::Attach() {
@@ -93,7 +95,7 @@ void CControlDeskPort::Io::ReadFailed() {
         ShowPortErrorAside("ReadFile()", kErrorIoDevice, kIoDeviceText, portNumber);
     }
     if (verdict.stop) {
-        alive = false;
+        GiveUp(kErrorIoDevice);
     }
 }
 
@@ -105,12 +107,17 @@ void CControlDeskPort::Io::ClearLineErrors() {
     device.lineErrors = 0;
 }
 
-// The device is gone: the watch thread gives it up and tells the owner.
+// The device is gone: the watch thread gives it up.
 void CControlDeskPort::Io::Lost(unsigned long error) {
-    if (!alive) {
-        return;
+    if (alive) {
+        GiveUp(error);
     }
+}
+
+// The watch thread ends and tells the owner.
+void CControlDeskPort::Io::GiveUp(unsigned long error) {
     alive = false;
+    gaveUp = true;
     if (owner != nullptr) {
         owner->PostMessage(WM_PORT_LOST, error, static_cast<LPARAM>(portNumber));
     }
@@ -163,11 +170,13 @@ int CControlDeskPort::StartWatch() {
     }
     m_io->health = WatchHealth();
     m_io->alive = true;
+    m_io->gaveUp = false;
     return 1;
 }
 
 void CControlDeskPort::Close() {
     m_io->alive = false;
+    m_io->gaveUp = false;
     m_io->Detach();
 }
 
@@ -175,6 +184,10 @@ bool CControlDeskPort::IsWatchAlive() const {
     return m_io->alive;
 }
 
+bool CControlDeskPort::DeviceLost() const {
+    return m_io->gaveUp;
+}
+
 QueueResult CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
-    return m_io->open ? m_io->queue.Push(frame) : QueueResult::NotOpen;
+    return m_io->open && !m_io->gaveUp ? m_io->queue.Push(frame) : QueueResult::NotOpen;
 }

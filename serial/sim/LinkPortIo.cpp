@@ -13,6 +13,7 @@ struct CLinkPort::Io {
     HWND owner = nullptr;
     std::string portName;
     bool connected = false;
+    bool lost = false; // the device went away while the port had it open
 
     sim::SerialDevice& Device() { return sim::World::Get().Serial(portName); }
     void Receive(const std::vector<std::uint8_t>& bytes);
@@ -45,6 +46,7 @@ void CLinkPort::Io::Lost(unsigned long error) {
         return;
     }
     Detach();
+    lost = true;
     if (CDialog* dialog = sim::World::Get().DialogOf(owner)) {
         dialog->PostMessage(WM_PORT_LOST, error, 0);
     }
@@ -72,6 +74,7 @@ int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, 
     Io& io = *m_io;
     io.owner = owner != nullptr ? owner->GetSafeHwnd() : nullptr;
     io.portName = portName;
+    io.lost = false;
     sim::World& world = sim::World::Get();
     // Baud 0 cannot be applied to the device, as on the real port.
     if (!world.HasSerial(portName) || !world.Serial(portName).present || baud == 0) {
@@ -88,6 +91,10 @@ int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, 
 
 void CLinkPort::Close() {
     m_io->Detach();
+}
+
+bool CLinkPort::DeviceLost() const {
+    return m_io->lost;
 }
 
 int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {

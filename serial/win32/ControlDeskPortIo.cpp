@@ -42,9 +42,12 @@
 // on reading and writing while a box waits for the operator.
 // Close clears alive, sets shutdown and waits for the thread while answering
 // sent messages (a WM_PORT_CHAR in flight cannot deadlock it); only a thread
-// that does not end in time (a driver that never returns) is terminated. Its
-// pending read or wait may then still complete into the Io: that Io is left
-// alone for the rest of the process, and the port goes on with a new one.
+// that does not end in time (a driver that never returns) is terminated. The
+// thread ends its pending read and wait before it returns, and waits for them
+// to complete; one that does not complete even when cancelled, or the pending
+// I/O of a terminated thread, may still write into the Io later: that Io is
+// then left alone for the rest of the process (`abandoned`), and the port
+// goes on with a new one.
 #include "serial/ControlDeskPort.h"
 
 #include "platform/Dialog.h"
@@ -113,7 +116,10 @@ struct CControlDeskPort::Io {
     std::atomic<bool> alive{false};
     WriteQueue queue;
     HANDLE thread = nullptr;
-    bool terminated = false; // a watch thread had to be terminated
+    // The system may still write into this Io (a read or wait that did not
+    // end when cancelled, set by the watch thread before it returns), or a
+    // watch thread had to be terminated: it is never freed or reused.
+    bool abandoned = false;
 
     bool CreateEvents();
     void CloseEvents();
@@ -135,8 +141,7 @@ struct CControlDeskPort::Io {
     void WriteQueued();
     void WriteFrame(const Frame& frame);
     void ClearLineError();
-    void EndCommWait();
-    void EndFirstByteRead();
+    void EndPendingIo();
     void Failed(const char* operation, DWORD error, bool reportable);
     void SendToOwner(UINT message, WPARAM wParam);
     void PostToOwner(UINT message, WPARAM wParam);
@@ -191,14 +196,14 @@ void CControlDeskPort::Io::Configure(const std::string& mode) {
 }
 
 // Asks the watch thread to end and waits for it; a thread that does not end
-// in time is terminated, and the Io remembers it.
+// in time is terminated, and the Io is abandoned.
 void CControlDeskPort::Io::EndWatchThread() {
     if (thread == nullptr) {
         return;
     }
     SetEvent(shutdownEvent);
     if (!JoinThread(thread, kStopTimeoutMs)) {
-        terminated = true;
+        abandoned = true;
     }
     CloseHandle(thread);
     thread = nullptr;
@@ -242,8 +247,7 @@ void CControlDeskPort::Io::Run() {
             break;
         }
     }
-    EndCommWait();
-    EndFirstByteRead();
+    EndPendingIo();
 }
 
 bool CControlDeskPort::Io::WatchesOtherEvents() const {
@@ -461,16 +465,15 @@ void CControlDeskPort::Io::ClearLineError() {
     health.Idle();
 }
 
-// A wait still pending when the thread ends is ended here, so the system no
-// longer writes into waitOv and commEvents.
-void CControlDeskPort::Io::EndCommWait() {
-    ::EndCommWait(port, commEvent, waitPending);
-}
-
-// The same for a one-byte read still pending: it is cancelled, so the system
-// no longer writes into firstOv and firstByte.
-void CControlDeskPort::Io::EndFirstByteRead() {
-    ::EndPendingRead(port, firstOv, readPending);
+// A wait or one-byte read still pending when the thread ends is ended here,
+// so the system no longer writes into waitOv and commEvents, or firstOv and
+// firstByte. One that does not end even when cancelled abandons the Io.
+void CControlDeskPort::Io::EndPendingIo() {
+    const bool waitEnded = EndCommWait(port, waitOv, waitPending);
+    const bool readEnded = EndPendingRead(port, firstOv, readPending);
+    if (!waitEnded || !readEnded) {
+        abandoned = true;
+    }
 }
 
 void CControlDeskPort::Io::Failed(const char* operation, DWORD error, bool reportable) {
@@ -544,10 +547,10 @@ int CControlDeskPort::StartWatch() {
     if (io.thread != nullptr && io.alive) {
         return 1;
     }
-    // A thread that gave the device up finishes before a new one starts; one
-    // that had to be terminated leaves this Io to the system (see Close).
+    // A thread that gave the device up finishes before a new one starts; an
+    // abandoned Io is left to the system (see Close).
     io.EndWatchThread();
-    if (io.terminated) {
+    if (io.abandoned) {
         return 0;
     }
     ResetEvent(io.shutdownEvent);
@@ -573,9 +576,9 @@ void CControlDeskPort::Close() {
     }
     io.waitPending = false;
     io.readPending = false;
-    if (io.terminated) {
-        // The terminated thread's read or wait may still complete into this
-        // Io's OVERLAPPEDs and buffers, or its lock may be held for good: the
+    if (io.abandoned) {
+        // A read or wait may still complete into this Io's OVERLAPPEDs and
+        // buffers, or a terminated thread's lock may be held for good: the
         // Io is never freed, and the port goes on with a new one.
         static_cast<void>(m_io.release());
         m_io = std::make_unique<Io>();
@@ -586,9 +589,15 @@ bool CControlDeskPort::IsWatchAlive() const {
     return m_io->alive;
 }
 
+// Only the watch thread clears alive while its handle is kept, and only when
+// it gives the device up.
+bool CControlDeskPort::DeviceLost() const {
+    return m_io->thread != nullptr && !m_io->alive;
+}
+
 QueueResult CControlDeskPort::QueueFrame(const std::vector<std::uint8_t>& frame) {
     Io& io = *m_io;
-    if (io.port == nullptr) {
+    if (io.port == nullptr || DeviceLost()) {
         return QueueResult::NotOpen;
     }
     const QueueResult result = io.queue.Push(frame);

@@ -18,6 +18,8 @@
 //   - firstOv, readPending, readOv, readBuffer, health, gaveUp:
 //     ThreadWatchComm only (they live here, not on its stack, because the
 //     system may finish an operation on them after the thread has let go).
+//   - abandoned: set by ThreadWatchComm when a read it cancelled did not
+//     complete; read by Close once the thread has ended.
 //   - connected: both (atomic). Open sets it; Close clears it.
 //   - lostReported: both (atomic): whichever thread first finds the device
 //     gone tells the owner, once per Open.
@@ -25,10 +27,11 @@
 // Close clears connected, sets the stop event (the thread cancels its pending
 // read), purges, and waits for ThreadWatchComm to end while answering sent
 // messages before it closes the handle: after Close
-// nothing touches the object or g_rxBlock, and the owner may delete it. A
-// thread that does not end in time is terminated; its pending read may then
-// still complete into the Io, which is therefore never freed (the port goes on
-// with a new one).
+// nothing touches the object or g_rxBlock, and the owner may delete it. The
+// thread waits for each read it cancels to complete. A read that does not
+// complete in time, or the pending read of a thread that does not end in time
+// and is terminated, may still write into the Io, which is therefore never
+// freed or reused (the port goes on with a new one).
 #include "serial/LinkPort.h"
 
 #include "platform/Desktop.h"
@@ -45,7 +48,6 @@
 namespace {
 
 constexpr DWORD kStopTimeoutMs = 5000;
-constexpr DWORD kEndWaitMs = 1000;
 constexpr DWORD kQueueSize = 4096;
 constexpr DWORD kBaudTimesMsPerByte = 230400;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
@@ -75,6 +77,7 @@ struct CLinkPort::Io {
     std::uint8_t readBuffer[kRxBlockSize] = {};
     WatchHealth health;
     bool gaveUp = false;
+    bool abandoned = false;
 
     std::atomic<int> connected{0};
     std::atomic<bool> lostReported{false};
@@ -144,7 +147,7 @@ DWORD CLinkPort::Io::Watch() {
                                       MB_OK | MB_ICONEXCLAMATION);
         return 0;
     }
-    while (connected == 1 && !gaveUp) {
+    while (connected == 1 && !gaveUp && !abandoned) {
         if (health.BackingOff() &&
             WaitForSingleObject(stopEvent, WatchHealth::kBackoffMs) == WAIT_OBJECT_0) {
             break;
@@ -153,7 +156,9 @@ DWORD CLinkPort::Io::Watch() {
             ReadAndDeliver();
         }
     }
-    EndPendingRead(port, firstOv, readPending);
+    if (!EndPendingRead(port, firstOv, readPending)) {
+        abandoned = true;
+    }
     return 1;
 }
 
@@ -256,8 +261,10 @@ bool CLinkPort::Io::AwaitRead(DWORD& count) {
     if (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0) {
         return GetOverlappedResult(port, &readOv, &count, FALSE) != FALSE;
     }
-    CancelIo(port);
-    WaitForSingleObject(readEvent, kEndWaitMs);
+    bool pending = true;
+    if (!EndPendingRead(port, readOv, pending)) {
+        abandoned = true;
+    }
     SetLastError(ERROR_OPERATION_ABORTED);
     return false;
 }
@@ -338,9 +345,10 @@ void CLinkPort::Close() {
     if (io.port != nullptr) {
         PurgeComm(io.port, kPurgeAll);
     }
-    bool terminated = false;
     if (io.thread != nullptr) {
-        terminated = !JoinThread(io.thread, kStopTimeoutMs);
+        if (!JoinThread(io.thread, kStopTimeoutMs)) {
+            io.abandoned = true;
+        }
         CloseHandle(io.thread);
         io.thread = nullptr;
     }
@@ -348,15 +356,19 @@ void CLinkPort::Close() {
         CloseHandle(io.port);
         io.port = nullptr;
     }
-    if (terminated) {
+    if (io.abandoned) {
         static_cast<void>(m_io.release());
         m_io = std::make_unique<Io>();
     }
 }
 
+bool CLinkPort::DeviceLost() const {
+    return m_io->lostReported;
+}
+
 int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {
     Io& io = *m_io;
-    if (io.port == nullptr || io.connected != 1) {
+    if (io.port == nullptr || io.connected != 1 || io.lostReported) {
         return 0;
     }
     ResetOverlapped(io.writeOv, io.writeEvent);

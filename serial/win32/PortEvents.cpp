@@ -38,27 +38,45 @@ DWORD PendingResult(HANDLE port, OVERLAPPED& overlapped, bool& pending, DWORD& c
     return ERROR_SUCCESS;
 }
 
-void EndCommWait(HANDLE port, HANDLE waitEvent, bool& waitPending) {
-    constexpr DWORD kEndWaitMs = 1000;
-    if (!waitPending) {
-        return;
-    }
-    SetCommMask(port, 0);
-    if (WaitForSingleObject(waitEvent, kEndWaitMs) != WAIT_OBJECT_0) {
-        CancelIo(port);
-        WaitForSingleObject(waitEvent, kEndWaitMs);
-    }
-    waitPending = false;
+namespace {
+
+// How long an ended or cancelled operation is given to complete.
+constexpr DWORD kEndWaitMs = 1000;
+
+// Waits up to `timeoutMs` for an operation to complete; true once the system
+// is done with its OVERLAPPED.
+bool Completes(const OVERLAPPED& overlapped, DWORD timeoutMs) {
+    WaitForSingleObject(overlapped.hEvent, timeoutMs);
+    return HasOverlappedIoCompleted(&overlapped);
 }
 
-void EndPendingRead(HANDLE port, OVERLAPPED& overlapped, bool& readPending) {
-    if (!readPending) {
-        return;
+} // namespace
+
+bool EndCommWait(HANDLE port, const OVERLAPPED& overlapped, bool& waitPending) {
+    if (!waitPending) {
+        return true;
     }
-    constexpr DWORD kEndReadMs = 1000;
+    SetCommMask(port, 0);
+    if (!Completes(overlapped, kEndWaitMs)) {
+        CancelIo(port);
+        if (!Completes(overlapped, kEndWaitMs)) {
+            return false;
+        }
+    }
+    waitPending = false;
+    return true;
+}
+
+bool EndPendingRead(HANDLE port, const OVERLAPPED& overlapped, bool& readPending) {
+    if (!readPending) {
+        return true;
+    }
     CancelIo(port);
-    WaitForSingleObject(overlapped.hEvent, kEndReadMs);
+    if (!Completes(overlapped, kEndWaitMs)) {
+        return false;
+    }
     readPending = false;
+    return true;
 }
 
 void CloseEvents(std::initializer_list<HANDLE*> events) {

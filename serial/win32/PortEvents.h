@@ -24,11 +24,15 @@ DWORD MarkPending(BOOL endedAtOnce, const OVERLAPPED& overlapped, bool& pending)
 // pending, and the result is ERROR_SUCCESS with `count`, or its error.
 DWORD PendingResult(HANDLE port, OVERLAPPED& overlapped, bool& pending, DWORD& count);
 
-// Ends a comm-event wait still pending on `port` (signalling `waitEvent` when it
-// ends), so the system no longer writes into its OVERLAPPED and events mask.
-void EndCommWait(HANDLE port, HANDLE waitEvent, bool& waitPending);
+// Ends a comm-event wait still pending on `port` (its event is signalled when
+// it ends), so the system no longer writes into its OVERLAPPED and events
+// mask. True when nothing is left pending; false when the wait did not end
+// within a bounded time, even cancelled: it stays pending, and its OVERLAPPED
+// and events mask must then be kept for the life of the process.
+bool EndCommWait(HANDLE port, const OVERLAPPED& overlapped, bool& waitPending);
 
 // Cancels a read still pending on `port` (started by the calling thread) and
 // waits for it to end, so the system no longer writes into its OVERLAPPED and
-// buffer.
-void EndPendingRead(HANDLE port, OVERLAPPED& overlapped, bool& readPending);
+// buffer. True when nothing is left pending; false, as above, when the cancel
+// did not complete in time: the OVERLAPPED and the buffer must then be kept.
+bool EndPendingRead(HANDLE port, const OVERLAPPED& overlapped, bool& readPending);

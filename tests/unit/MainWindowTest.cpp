@@ -4,6 +4,7 @@
 
 #include "console/ConsolePanel.h"
 #include "platform/Messages.h"
+#include "serial/Frames.h"
 
 #include <filesystem>
 
@@ -350,26 +351,79 @@ TEST(StartUp, AProgramPathTooLongToReadIsReportedAndTheFolderLeftAsItIs) {
               "taken from the current folder /nonexistent");
 }
 
-TEST_F(MainWindow, ALostDeviceIsLoggedOnceAndTheProgramGoesOn) {
-    const std::pair<std::string, std::string> cases[] = {
-        {Ini("11", "COMPORT=5\r\n"), kCom5},
-        {Ini("17", "COMPORT=3\r\nUseMiniConsole=1\r\n"), "COM3"},
+// A lost device is logged once; then all is quiet (no poll, no handshake,
+// host commands refused at once, no line per reopen try) until the device is
+// back, when the port opens again and the protocol starts as at start-up.
+TEST_F(MainWindow, ALostDeviceIsLoggedOnceThenQuietAndReopenedWhenItComesBack) {
+    struct Case {
+        std::string ini;
+        std::string device;
+        Bytes reply;         // keeps the poll cycle going before the loss
+        Bytes restart;       // written in the first second after the reopen
+        std::string command; // a host command, and how it goes out
+        Bytes commandFrame;
+        std::string reopened; // the log line
     };
-    for (const auto& [ini, deviceName] : cases) {
-        WriteIni(ini);
-        Device(deviceName);
+    const Bytes hello11 = {0x01, 0x35, 0x00, 0x01, 0x01, 0x38};
+    const auto join = [](Bytes a, const Bytes& b) {
+        return a.insert(a.end(), b.begin(), b.end()), a;
+    };
+    const Case cases[] = {
+        {Ini("11", "COMPORT=5\r\nEnableDebug=1\r\n"), kCom5, SumFrame("KV70"),
+         join(hello11, SumFrame("ST")), "KV81", SumFrame("KV81"),
+         "[I] Reopened generator port:5 Baud:19200\r\n"},
+        {Ini("13", "COMPORT=2\r\nEnableDebug=1\r\n"), "COM2", HexFrame("OK"),
+         join(HexFrame("BD1A"), HexFrame("A1C1")), "A1D0K80", HexFrame("A1D0K80"),
+         "[I] Reopened generator port:2 Baud:57600\r\n"},
+        {Ini("17", "COMPORT=3\r\nUseMiniConsole=1\r\nEnableDebug=1\r\n"),
+         "COM3",
+         {},
+         LinkFrame('C', "R"),
+         "KV81",
+         LinkFrame('C', "KV81"),
+         "[I] Reopened generator port:3 Baud:38400\r\n"},
+    };
+    for (const Case& c : cases) {
+        WriteIni(c.ini);
+        Device(c.device);
         CRelvanDlg& main = Start();
         Advance(1000);
-        sim::World::Get().Lose(deviceName, 1167);
-        sim::World::Get().Lose(deviceName, 1167);
-        Advance(2000);
-        const std::string log = Log();
+        Receive(c.device, c.reply);
+        Advance(500);
+        sim::World::Get().Lose(c.device, 1167);
+        sim::World::Get().Lose(c.device, 1167);
+        sim::World::Get().Settle();
+        const std::string lostLog = Log();
         const std::string line =
             "[E] Lost generator port:" + std::to_string(main.m_nComPort) + " (error 1167)\r\n";
-        EXPECT_NE(log.find(line), std::string::npos) << log;
-        EXPECT_EQ(log.find(line), log.rfind(line)) << "logged once";
+        EXPECT_NE(lostLog.find(line), std::string::npos) << lostLog;
+        EXPECT_EQ(lostLog.find(line), lostLog.rfind(line)) << "logged once";
+        EXPECT_EQ(main.m_bConnected, 0) << c.ini;
+
+        ClearWritten(c.device);
+        for (int i = 0; i < 20; ++i) {
+            SendRecord(kKindGeneratorCommand, static_cast<DWORD>(c.command.size() + 1),
+                       c.command.c_str());
+        }
+        Advance(7000); // two quiet tries while the device stays away
+        EXPECT_TRUE(Written(c.device).empty()) << c.ini;
+        EXPECT_EQ(Log(), lostLog) << c.ini;
+        EXPECT_EQ(sim::World::Get().TimerRemaining(main.GetSafeHwnd(), kTimerReopenPort), 2000)
+            << c.ini;
+
+        Device(c.device);
+        Advance(2000);
+        const std::string reopenLog = Log();
+        EXPECT_EQ(reopenLog.substr(lostLog.size() + 13, c.reopened.size()), c.reopened)
+            << reopenLog;
+        Advance(1000);
+        EXPECT_EQ(Written(c.device), c.restart) << c.ini;
+        ClearWritten(c.device);
+        SendRecord(kKindGeneratorCommand, static_cast<DWORD>(c.command.size() + 1),
+                   c.command.c_str());
+        sim::World::Get().Settle();
+        EXPECT_EQ(Written(c.device), c.commandFrame) << c.ini;
         EXPECT_TRUE(sim::World::Get().MessageBoxes().empty());
-        EXPECT_NE(main.GetSafeHwnd(), nullptr);
         dlg.reset();
         std::remove((m_dir + "/log/20261207_Kel.log").c_str());
     }

@@ -219,9 +219,12 @@ TEST_F(ControlDeskPortTest, FailedReadsDeliverNothingAndShowOneBox) {
     EXPECT_TRUE(world.MessageBoxes()[0].aside) << "the watch thread does not wait for the box";
     EXPECT_TRUE(port.IsWatchAlive());
 
-    // A device whose reads keep failing is given up, still with one box.
+    // A device whose reads keep failing is given up, still with one box, and
+    // frames are refused from then on, not queued for nobody.
     world.Receive(kDevice, Bytes(10, 0x43));
     EXPECT_FALSE(port.IsWatchAlive());
+    EXPECT_TRUE(port.DeviceLost());
+    EXPECT_EQ(port.QueueAck(), QueueResult::NotOpen);
     EXPECT_EQ(world.MessageBoxes().size(), 1u);
     world.Serial(kDevice).failReads = false;
     world.Receive(kDevice, {0x44});
@@ -293,6 +296,12 @@ TEST_F(LinkPortTest, SendsFramesAtOnce) {
     EXPECT_EQ(world.Serial(kDevice).writes[0],
               (Bytes{0x16, 0x16, 0x16, 0x02, 0x41, 0x61, 0x62, 0x63, 0x03, 0x22}));
     EXPECT_EQ(world.Serial(kDevice).writes[1], (Bytes{0x16, 0x16, 0x16, 0x02, 0x06, 0x03, 0x05}));
+
+    EXPECT_FALSE(port.DeviceLost());
+    world.Lose(kDevice, 1167);
+    EXPECT_TRUE(port.DeviceLost());
+    EXPECT_EQ(port.SendAckFrame(), 0) << "a lost device";
+    EXPECT_EQ(world.Serial(kDevice).writes.size(), 2u);
 }
 
 TEST_F(LinkPortTest, BlocksReachTheOwnerWholeUpTo4096Bytes) {
