@@ -280,16 +280,7 @@ LRESULT CRelvanDlg::OnFrameReceived(WPARAM, LPARAM lParam) {
         const auto count = static_cast<std::size_t>(lParam) < kRxBlockSize
                                ? static_cast<std::size_t>(lParam)
                                : kRxBlockSize;
-        std::string text;
-        text.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint8_t byte = g_rxBlock[i];
-            if (byte == 0) {
-                continue;
-            }
-            text.push_back(byte > 0x7F ? '.' : static_cast<char>(byte));
-        }
-        OnType17Data(text);
+        OnType17Data(std::string(reinterpret_cast<const char*>(g_rxBlock), count));
     }
     return 1;
 }

@@ -81,7 +81,8 @@ public:
     void OnType13Byte(std::uint8_t byte, unsigned portNumber);
     // Type 17 (SYN frames through the link port).
     void SendType17(const std::string& command, int unused);
-    void OnType17Data(const std::string& text);
+    // The bytes of one block as received (zero bytes included).
+    void OnType17Data(const std::string& block);
 
     // The host.
     bool FindHostWindow();

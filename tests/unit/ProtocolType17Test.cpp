@@ -137,16 +137,22 @@ TEST_F(Type17, LineEndedAndErrorRepliesReachTheHost) {
 }
 
 TEST_F(Type17, RepliesSplitAcrossBlocksAtEveryOffsetGiveTheSameResult) {
-    // Frames, an ACK frame, an Error line, a line-ended reply, and a frame
-    // whose checksum byte is CR followed by a line that starts with LF.
+    // Frames, an ACK frame, a frame whose checksum byte is 0 followed by an
+    // Error line, a line-ended reply, a frame whose checksum byte is CR
+    // followed by a line that starts with LF, and a frame with a zero byte in
+    // its text (left out of the text).
     const std::string crSum = Frame17('A', "O");
     ASSERT_EQ(crSum.back(), '\r');
-    const std::string stream = Frame17('A', "KV70") + kAckFrame + "Error 12\r\n" +
+    const std::string zeroSum = Frame17('A', "B");
+    ASSERT_EQ(zeroSum.back(), '\0');
+    const std::string zeroInText("\x16\x16\x16\x02"
+                                 "AM\0S6\x03\x6A",
+                                 11);
+    const std::string stream = Frame17('A', "KV70") + kAckFrame + zeroSum + "Error 12\r\n" +
                                Frame17('A', "MA100") + "AKV71\r\n" + crSum + "\nAKV72\r\n" +
-                               Frame17('A', "MS5");
-    ASSERT_EQ(stream.find('\0'), std::string::npos); // zero bytes are left out of the text
-    const Items host{{0, "KV70"}, {0, "DZ 12"}, {0, "MA100"}, {0, "KV71"},
-                     {0, "O"},    {0, "KV72"},  {0, "MS5"}};
+                               zeroInText + Frame17('A', "MS5");
+    const Items host{{0, "KV70"}, {0, "B"},    {0, "DZ 12"}, {0, "MA100"}, {0, "KV71"},
+                     {0, "O"},    {0, "KV72"}, {0, "MS6"},   {0, "MS5"}};
     StartType(17, kConsole);
     const auto expectWhole = [&](const std::string& how) {
         EXPECT_EQ(HostItems(), host) << how;
