@@ -261,26 +261,35 @@ bool CRelvanDlg::OnPaint() {
     return true;
 }
 
+// Only our own port's deliveries count: a WM_PORT_CHAR or WM_LINK_DATA that
+// another process posted or sent carries no number the port has on offer, and
+// is ignored.
 LRESULT CRelvanDlg::OnByteReceived(WPARAM wParam, LPARAM lParam) {
-    const auto byte = static_cast<std::uint8_t>(wParam & 0xFF);
+    std::vector<std::uint8_t> bytes;
+    if (m_pPort == nullptr || !m_pPort->TakeReceived(wParam, bytes)) {
+        return 0;
+    }
     const auto portNumber = static_cast<unsigned>(lParam);
-    if (m_nTypeGen == kType11) {
-        OnType11Byte(byte, portNumber);
-    } else if (m_nTypeGen == kType13) {
-        OnType13Byte(byte, portNumber);
+    for (const std::uint8_t byte : bytes) {
+        if (m_nTypeGen == kType11) {
+            OnType11Byte(byte, portNumber);
+        } else if (m_nTypeGen == kType13) {
+            OnType13Byte(byte, portNumber);
+        }
     }
     return 0;
 }
 
-LRESULT CRelvanDlg::OnFrameReceived(WPARAM, LPARAM lParam) {
+LRESULT CRelvanDlg::OnFrameReceived(WPARAM wParam, LPARAM lParam) {
     if (lParam <= 0) {
         return -1;
     }
+    std::vector<std::uint8_t> bytes;
+    if (m_pLinkPort == nullptr || !m_pLinkPort->TakeReceived(wParam, bytes)) {
+        return 0;
+    }
     if (m_nTypeGen == kType17) {
-        const auto count = static_cast<std::size_t>(lParam) < kRxBlockSize
-                               ? static_cast<std::size_t>(lParam)
-                               : kRxBlockSize;
-        OnType17Data(std::string(reinterpret_cast<const char*>(g_rxBlock), count));
+        OnType17Data(std::string(bytes.begin(), bytes.end()));
     }
     return 1;
 }

@@ -9,7 +9,8 @@
 //   bridge/CommandTranslation.cpp  parameter lists
 //   bridge/StatusPolling.cpp     the window timers
 // Everything runs on the GUI thread; the port threads reach it only through
-// synchronous WM_PORT_CHAR and WM_LINK_DATA messages.
+// synchronous WM_PORT_CHAR and WM_LINK_DATA messages, whose bytes the window
+// takes from the port that sent them.
 #pragma once
 
 #include "bridge/HostRecord.h"

@@ -10,6 +10,7 @@
 
 #include "platform/Messages.h"
 #include "platform/sim/SimWorld.h"
+#include "serial/DeliverySlot.h"
 #include "serial/WatchHealth.h"
 #include "serial/WriteQueue.h"
 
@@ -30,6 +31,7 @@ struct CControlDeskPort::Io {
     bool delivering = false; // inside the synchronous WM_PORT_CHAR
     WriteQueue queue;
     WatchHealth health;
+    DeliverySlot delivery;
 
     sim::SerialDevice& Device() { return sim::World::Get().Serial(deviceName); }
     void Attach();
@@ -79,7 +81,9 @@ void CControlDeskPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
         health.Progress();
         if (owner != nullptr) {
             delivering = true;
-            owner->SendMessage(WM_PORT_CHAR, byte, static_cast<LPARAM>(portNumber));
+            owner->SendMessage(WM_PORT_CHAR, delivery.Offer(&byte, 1),
+                               static_cast<LPARAM>(portNumber));
+            delivery.Withdraw();
             delivering = false;
         }
     }
@@ -169,6 +173,10 @@ int CControlDeskPort::StartWatch() {
 void CControlDeskPort::Close() {
     m_io->alive = false;
     m_io->Detach();
+}
+
+bool CControlDeskPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes) {
+    return m_io->delivery.Take(number, bytes);
 }
 
 bool CControlDeskPort::IsWatchAlive() const {

@@ -6,6 +6,7 @@
 
 #include "platform/Messages.h"
 #include "platform/sim/SimWorld.h"
+#include "serial/DeliverySlot.h"
 
 #include <algorithm>
 
@@ -13,6 +14,7 @@ struct CLinkPort::Io {
     HWND owner = nullptr;
     std::string portName;
     bool connected = false;
+    DeliverySlot delivery;
 
     sim::SerialDevice& Device() { return sim::World::Get().Serial(portName); }
     void Receive(const std::vector<std::uint8_t>& bytes);
@@ -34,7 +36,9 @@ void CLinkPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
             static_cast<unsigned>(std::min<std::size_t>(kRxBlockSize, bytes.size() - start));
         FillRxBlock(bytes.data() + start, count);
         if (CDialog* dialog = sim::World::Get().DialogOf(owner)) {
-            dialog->SendMessage(WM_LINK_DATA, 0, static_cast<LPARAM>(count));
+            dialog->SendMessage(WM_LINK_DATA, delivery.Offer(g_rxBlock, count),
+                                static_cast<LPARAM>(count));
+            delivery.Withdraw();
         }
     }
 }
@@ -88,6 +92,10 @@ int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, 
 
 void CLinkPort::Close() {
     m_io->Detach();
+}
+
+bool CLinkPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes) {
+    return m_io->delivery.Take(number, bytes);
 }
 
 int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {

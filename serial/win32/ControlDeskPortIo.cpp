@@ -49,6 +49,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/Messages.h"
+#include "serial/DeliverySlot.h"
 #include "serial/WatchHealth.h"
 #include "serial/WriteQueue.h"
 #include "serial/win32/LineSettings.h"
@@ -103,6 +104,7 @@ struct CControlDeskPort::Io {
     OVERLAPPED ioOv{};
     std::uint8_t readBuffer[256] = {};
     WatchHealth health;
+    DeliverySlot delivery;
 
     HANDLE shutdownEvent = nullptr;
     HANDLE firstEvent = nullptr;
@@ -359,10 +361,12 @@ void CControlDeskPort::Io::OnCommEvent() {
     }
 }
 
-// One synchronous WM_PORT_CHAR per byte, in order.
+// One synchronous WM_PORT_CHAR per byte, in order, carrying only the number
+// of the byte's offer (DeliverySlot).
 void CControlDeskPort::Io::Deliver(const std::uint8_t* bytes, DWORD count) {
     for (DWORD i = 0; i < count && alive; ++i) {
-        SendToOwner(WM_PORT_CHAR, bytes[i]);
+        SendToOwner(WM_PORT_CHAR, delivery.Offer(bytes + i, 1));
+        delivery.Withdraw();
         PumpOwnMessages();
     }
 }
@@ -580,6 +584,10 @@ void CControlDeskPort::Close() {
         static_cast<void>(m_io.release());
         m_io = std::make_unique<Io>();
     }
+}
+
+bool CControlDeskPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes) {
+    return m_io->delivery.Take(number, bytes);
 }
 
 bool CControlDeskPort::IsWatchAlive() const {

@@ -4,7 +4,8 @@
 // overlapped one-byte read (or on the stop event) until a byte arrives, then
 // reads whatever followed it in the input queue, block by block, and hands
 // each block to the owner window through g_rxBlock with a synchronous
-// WM_LINK_DATA, so g_rxBlock is written only while no handler reads it. The
+// WM_LINK_DATA, so g_rxBlock is written only while no handler reads it (the
+// handler takes a copy by the message's offer number, DeliverySlot). The
 // wait is a read, not WaitCommEvent, because a read sleeps in the driver where
 // some serial stacks (Wine's among them) poll the line every millisecond while
 // a comm-event wait is pending; and a byte that arrives between the drain and
@@ -34,6 +35,7 @@
 #include "platform/Desktop.h"
 #include "platform/Dialog.h"
 #include "platform/Messages.h"
+#include "serial/DeliverySlot.h"
 #include "serial/WatchHealth.h"
 #include "serial/win32/LineSettings.h"
 #include "serial/win32/PortEvents.h"
@@ -75,6 +77,7 @@ struct CLinkPort::Io {
     std::uint8_t readBuffer[kRxBlockSize] = {};
     WatchHealth health;
     bool gaveUp = false;
+    DeliverySlot delivery;
 
     std::atomic<int> connected{0};
     std::atomic<bool> lostReported{false};
@@ -212,7 +215,9 @@ void CLinkPort::Io::ReadAndDeliver() {
         health.Progress();
         held = 0;
         if (owner != nullptr) {
-            SendMessageA(owner, WM_LINK_DATA, 0, static_cast<LPARAM>(count));
+            SendMessageA(owner, WM_LINK_DATA, delivery.Offer(g_rxBlock, count),
+                         static_cast<LPARAM>(count));
+            delivery.Withdraw();
         }
     }
 }
@@ -352,6 +357,10 @@ void CLinkPort::Close() {
         static_cast<void>(m_io.release());
         m_io = std::make_unique<Io>();
     }
+}
+
+bool CLinkPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes) {
+    return m_io->delivery.Take(number, bytes);
 }
 
 int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {

@@ -3,6 +3,8 @@
 // frames split across blocks at every offset.
 #include "BridgeFixture.h"
 
+#include "platform/Messages.h"
+
 #include "serial/LinkPort.h"
 
 namespace {
@@ -169,6 +171,20 @@ TEST_F(Type17, RepliesSplitAcrossBlocksAtEveryOffsetGiveTheSameResult) {
         ReceiveText(std::string(1, byte));
     }
     expectWhole("byte by byte");
+}
+
+TEST_F(Type17, ForeignLinkDataIsIgnored) {
+    CRelvanDlg& main = StartType(17, kConsole);
+    ReceiveText(Frame17('A', "KV70"));
+    // g_rxBlock still holds the reply: another process's message cannot make
+    // it handled again.
+    for (WPARAM wParam : {WPARAM{0}, WPARAM{1}, WPARAM{2}, WPARAM{3}}) {
+        main.PostMessage(WM_LINK_DATA, wParam, 10);
+        EXPECT_EQ(main.SendMessage(WM_LINK_DATA, wParam, 10), 0);
+    }
+    Advance(1);
+    EXPECT_EQ(HostItems(), (Items{{0, "KV70"}}));
+    EXPECT_EQ(LinkBodies(), Texts({"\x06"}));
 }
 
 TEST_F(Type17, AChecksumEqualToEtxDoesNotSwallowTheNextFrame) {
