@@ -20,6 +20,18 @@ constexpr int kOffScreenY = -1024;
 // Start-up bytes of a type-11 generator; the last is the sum of the others.
 constexpr std::uint8_t kType11Hello[] = {0x01, 0x35, 0x00, 0x01, 0x01, 0x38};
 
+// A port delivery being handled: the port's thread waits for it to return.
+class DeliveryScope {
+public:
+    explicit DeliveryScope(int& depth) : m_depth(depth) { ++m_depth; }
+    ~DeliveryScope() { --m_depth; }
+    DeliveryScope(const DeliveryScope&) = delete;
+    DeliveryScope& operator=(const DeliveryScope&) = delete;
+
+private:
+    int& m_depth;
+};
+
 std::string Format(const char* format, int a, int b) {
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, format, a, b);
@@ -269,6 +281,7 @@ LRESULT CRelvanDlg::OnByteReceived(WPARAM wParam, LPARAM lParam) {
     if (m_pPort == nullptr || !m_pPort->TakeReceived(wParam, bytes)) {
         return 0;
     }
+    const DeliveryScope scope(m_nDeliveryDepth);
     const auto portNumber = static_cast<unsigned>(lParam);
     for (const std::uint8_t byte : bytes) {
         if (m_nTypeGen == kType11) {
@@ -289,6 +302,7 @@ LRESULT CRelvanDlg::OnFrameReceived(WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (m_nTypeGen == kType17) {
+        const DeliveryScope scope(m_nDeliveryDepth);
         OnType17Data(std::string(bytes.begin(), bytes.end()));
     }
     return 1;
@@ -315,7 +329,14 @@ void CRelvanDlg::ClosePorts() {
     }
 }
 
+// A close that comes while a port delivery is handled (a host that closes us
+// from inside the reply we forward to it) would wait for the port's thread,
+// which waits for us: it is carried out once the handler has returned.
 void CRelvanDlg::OnClose() {
+    if (m_nDeliveryDepth > 0) {
+        PostMessage(WM_CLOSE);
+        return;
+    }
     switch (m_nTypeGen) {
     case kType11:
     case kType13:

@@ -168,4 +168,7 @@ public:
     std::string m_strLastC0;
     // Configured link settings, kept for the log lines.
     int m_nComPort = 2;
+    // Port deliveries being handled (nested ones included); WM_CLOSE waits
+    // until there are none.
+    int m_nDeliveryDepth = 0;
 };

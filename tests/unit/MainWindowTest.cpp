@@ -4,6 +4,7 @@
 
 #include "console/ConsolePanel.h"
 #include "platform/Messages.h"
+#include "serial/Frames.h"
 
 namespace {
 
@@ -198,6 +199,34 @@ TEST_F(MainWindow, CloseEndsTheSerialTypesAfterClosingTheirPorts) {
         EXPECT_TRUE(sim::StateOf(hwnd)->ended) << ini;
         EXPECT_EQ(main.GetSafeHwnd(), nullptr);
         EXPECT_FALSE(sim::World::Get().TrayIconShown());
+        dlg.reset();
+    }
+}
+
+TEST_F(MainWindow, HostClosingFromInsideAForwardedReplyClosesOnceTheDeliveryReturned) {
+    // Closing the ports there would wait for the port thread that waits for
+    // the delivery to return.
+    const std::pair<std::string, Bytes> cases[] = {
+        {"11", SumFrame("KV70")}, {"13", HexFrame("KV70")}, {"17", LinkFrame('A', "KV70")}};
+    sim::HostWindow* host = sim::World::Get().HostOf(AddHost());
+    for (const auto& [typeGen, reply] : cases) {
+        WriteIni(Ini(typeGen, "COMPORT=1\r\n"));
+        sim::SerialDevice& device = Device("COM1");
+        CRelvanDlg& main = Start();
+        Advance(300);
+        HWND hwnd = main.GetSafeHwnd();
+        bool portKept = false;
+        host->onReceive = [&] {
+            main.SendMessage(WM_CLOSE);
+            portKept = main.m_pPort != nullptr || main.m_pLinkPort != nullptr;
+        };
+        Receive("COM1", reply);
+        host->onReceive = nullptr;
+        EXPECT_TRUE(portKept) << typeGen;
+        EXPECT_FALSE(sim::StateOf(hwnd)->ended) << typeGen;
+        Advance(1);
+        EXPECT_FALSE(device.open) << typeGen;
+        EXPECT_TRUE(sim::StateOf(hwnd)->ended) << typeGen;
         dlg.reset();
     }
 }
