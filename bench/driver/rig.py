@@ -107,8 +107,9 @@ class Rig:
         self._cleanups.append(run.stop)
         return run.start(host_title)
 
-    def relay(self, gen_type, com_port, title, host_title):
-        return self.program(self.folder("relay"), ["relay.exe", str(gen_type), str(com_port), title, host_title])
+    def relay(self, gen_type, com_port, title, host_title, per_byte=False):
+        args = ["relay.exe", str(gen_type), str(com_port), title, host_title] + (["per-byte"] if per_byte else [])
+        return self.program(self.folder("relay"), args)
 
     def program(self, folder, args, env=None):
         """One of the build's programs (args[0]) under Wine in `folder`, its output kept

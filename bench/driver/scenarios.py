@@ -12,7 +12,7 @@ from wire import BenchLine
 BAUD = {11: 19200, 13: 57600, 17: 38400}
 BITS_PER_CHAR = {11: 11, 13: 10, 17: 10}  # 8N2 and 8N1: start + 8 data + stop bits
 NUMBER = re.compile(r"(\d+)$")
-PRODUCT_HOST, BASELINE_HOST = "Bench Host P", "Bench Host B"
+PRODUCT_HOST, BASELINE_HOST, PER_BYTE_HOST = "Bench Host P", "Bench Host B", "Bench Host Y"
 
 
 def ini(gen_type, com_port=5, **keys):
@@ -29,18 +29,25 @@ def _ms(ns):
     return ns / 1e6
 
 
-# -- latency: host to wire and wire to host, product and baseline interleaved ------
+# -- latency: host to wire and wire to host, product and baselines interleaved -----
+
+# The sides of a latency run: the product, the baseline relay, and the relay that
+# hands each received byte to its window's thread as one message ("per-byte").
+SIDES = ("product", "baseline", "per-byte")
 
 
 def latency(rig, gen_type, samples, gap=0.04):
-    product_line = BenchLine(rig.line(5), gen_type)
-    baseline_line = BenchLine(rig.line(6), gen_type)
-    hosts = {"product": rig.host(PRODUCT_HOST, "Relvan"), "baseline": rig.host(BASELINE_HOST, "Relay")}
-    lines = {"product": product_line, "baseline": baseline_line}
+    lines = {side: BenchLine(rig.line(port), gen_type) for side, port in zip(SIDES, (5, 6, 7))}
+    hosts = {
+        "product": rig.host(PRODUCT_HOST, "Relvan"),
+        "baseline": rig.host(BASELINE_HOST, "Relay"),
+        "per-byte": rig.host(PER_BYTE_HOST, "Relay per byte"),
+    }
     rig.relvan(ini(gen_type, UseMiniConsole=0), PRODUCT_HOST)
     rig.relay(gen_type, 6, "Relay", BASELINE_HOST)
-    rig.wait_window("Relvan")
-    rig.wait_window("Relay")
+    rig.relay(gen_type, 7, "Relay per byte", PER_BYTE_HOST, per_byte=True)
+    for title in ("Relvan", "Relay", "Relay per byte"):
+        rig.wait_window(title)
     time.sleep(2.0)  # start-up traffic (type 11: start-up bytes and the first ST)
     try:
         result = {}
@@ -48,7 +55,7 @@ def latency(rig, gen_type, samples, gap=0.04):
             lines[side].clear()
             hosts[side].clear()
         for i in range(samples):
-            for side in ("product", "baseline"):
+            for side in SIDES:
                 hosts[side].send("send KV%d" % i)
                 time.sleep(gap)
         time.sleep(1.0)
@@ -56,9 +63,9 @@ def latency(rig, gen_type, samples, gap=0.04):
             result[(side, "host_to_wire")] = _host_to_wire(hosts[side], lines[side])
             lines[side].clear()
             hosts[side].clear()
-        written = {"product": {}, "baseline": {}}
+        written = {side: {} for side in SIDES}
         for i in range(samples):
-            for side in ("product", "baseline"):
+            for side in SIDES:
                 written[side][i] = lines[side].write(frame(gen_type, "KV%d" % i))
                 time.sleep(gap)
         time.sleep(1.0)
@@ -66,8 +73,8 @@ def latency(rig, gen_type, samples, gap=0.04):
             result[(side, "wire_to_host")] = _wire_to_host(hosts[side], written[side])
         return result
     finally:
-        product_line.close()
-        baseline_line.close()
+        for line in lines.values():
+            line.close()
 
 
 def _host_to_wire(host, line):

@@ -4,7 +4,11 @@
 // WM_COPYDATA 742065 record (index 0, the frame's text). It shows what Wine and the
 // serial line cost by themselves.
 //
-//   relay.exe <type 11|13|17> <COM port number> <own title> <host title>
+// With "per-byte" the reader hands each received byte to the window's thread as one
+// synchronous message, and the window's thread cuts the frames: what a port that
+// delivers byte by byte costs over the blocks of the plain relay.
+//
+//   relay.exe <type 11|13|17> <COM port number> <own title> <host title> [per-byte]
 #include "bench/common/BenchWindow.h"
 #include "bench/relay/RelayFrames.h"
 #include "bench/relay/RelayPort.h"
@@ -22,6 +26,7 @@ namespace {
 constexpr DWORD kKindGeneratorCommand = 742066;
 constexpr DWORD kKindReplyItem = 742065;
 constexpr UINT WM_RELAY_FRAME = WM_APP + 1;
+constexpr UINT WM_RELAY_BYTE = WM_APP + 2; // wParam: the byte
 constexpr char kClassName[] = "RelvanBenchRelay";
 
 struct Settings {
@@ -29,10 +34,12 @@ struct Settings {
     unsigned port = 0;
     std::string title;
     std::string hostTitle;
+    bool perByte = false;
 };
 
 relay::RelayPort g_port;
 Settings g_settings;
+relay::FrameCutter* g_cutter = nullptr; // per-byte: used by the window's thread
 
 const char* ModeFor(int type) {
     switch (type) {
@@ -78,27 +85,37 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_RELAY_FRAME:
         SendToHost(hwnd, *reinterpret_cast<const std::string*>(lParam));
         return 0;
+    case WM_RELAY_BYTE: {
+        const auto byte = static_cast<std::uint8_t>(wParam);
+        for (const std::string& frame : g_cutter->Feed(&byte, 1)) {
+            SendToHost(hwnd, frame);
+        }
+        return 0;
+    }
     default:
         return bench::DefaultHandling(hwnd, message, wParam, lParam);
     }
 }
 
 bool ParseArguments(int argc, char** argv, Settings& settings) {
-    if (argc != 5) {
+    if (argc != 5 && argc != 6) {
         return false;
     }
     settings.type = std::atoi(argv[1]);
     settings.port = static_cast<unsigned>(std::atoi(argv[2]));
     settings.title = argv[3];
     settings.hostTitle = argv[4];
-    return (settings.type == 11 || settings.type == 13 || settings.type == 17) && settings.port > 0;
+    settings.perByte = argc == 6 && std::strcmp(argv[5], "per-byte") == 0;
+    return (settings.type == 11 || settings.type == 13 || settings.type == 17) &&
+           settings.port > 0 && (argc == 5 || settings.perByte);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (!ParseArguments(argc, argv, g_settings)) {
-        std::fputs("usage: relay <11|13|17> <COM port> <own title> <host title>\n", stderr);
+        std::fputs("usage: relay <11|13|17> <COM port> <own title> <host title> [per-byte]\n",
+                   stderr);
         return 2;
     }
     HWND window = bench::CreateBenchWindow(kClassName, g_settings.title.c_str(), WindowProc);
@@ -108,11 +125,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     relay::FrameCutter cutter(g_settings.type);
-    g_port.StartReader([window, &cutter](const std::uint8_t* data, DWORD count) {
-        for (const std::string& frame : cutter.Feed(data, count)) {
-            SendMessageA(window, WM_RELAY_FRAME, 0, reinterpret_cast<LPARAM>(&frame));
-        }
-    });
+    if (g_settings.perByte) {
+        g_cutter = &cutter;
+        g_port.StartReader([window](const std::uint8_t* data, DWORD count) {
+            for (DWORD i = 0; i < count; ++i) {
+                SendMessageA(window, WM_RELAY_BYTE, data[i], 0);
+            }
+        });
+    } else {
+        g_port.StartReader([window, &cutter](const std::uint8_t* data, DWORD count) {
+            for (const std::string& frame : cutter.Feed(data, count)) {
+                SendMessageA(window, WM_RELAY_FRAME, 0, reinterpret_cast<LPARAM>(&frame));
+            }
+        });
+    }
     std::printf("READY\n");
     std::fflush(stdout);
     bench::RunMessageLoop();
