@@ -11,7 +11,7 @@ constexpr UINT WM_PORT_BREAK = WM_USER + 11; // CControlDeskPort notifications, 
 constexpr UINT WM_PORT_CTS = WM_USER + 12;
 constexpr UINT WM_PORT_ERR = WM_USER + 14;
 constexpr UINT WM_PORT_RING = WM_USER + 15;
-constexpr UINT WM_PORT_CHAR = WM_USER + 17; // CControlDeskPort: received bytes
+constexpr UINT WM_PORT_CHAR = WM_USER + 17; // CControlDeskPort: the bytes of one read
 constexpr UINT WM_PORT_RXFLAG = WM_USER + 18;
 // A port's thread gave up a device that is gone (a USB adapter unplugged, a
 // pty closed): posted, wParam = the system error code, lParam = the port

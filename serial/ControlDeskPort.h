@@ -1,9 +1,10 @@
 // CControlDeskPort: one COM port for the byte-oriented generator types.
 //
 // Threads: the owner's (GUI) thread calls Open, StartWatch, the Queue*
-// operations and Close; the watch thread waits on the port, sends one
-// WM_PORT_CHAR per received byte to the owner (synchronously, so bytes reach
-// the parser in order; the owner takes the byte with TakeReceived) and writes the queued frames, in
+// operations and Close; the watch thread waits on the port, sends the bytes of
+// each read to the owner in one WM_PORT_CHAR (synchronously, so bytes reach
+// the parser in order; the owner takes them with TakeReceived and feeds its
+// parser one by one) and writes the queued frames, in
 // order, each whole. The I/O itself lives in the face's Io (serial/win32 for the product,
 // serial/sim for native tests).
 #pragma once

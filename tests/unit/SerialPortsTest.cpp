@@ -200,22 +200,30 @@ TEST_F(ControlDeskPortTest, QueueingWithoutAnOpenPortIsRefused) {
     EXPECT_TRUE(world.Written(kDevice).empty());
 }
 
-TEST_F(ControlDeskPortTest, DeliversEachByteInOrderIncludingZeroToBeTakenOnce) {
+TEST_F(ControlDeskPortTest, DeliversEachReadWholeInOrderIncludingZeroToBeTakenOnce) {
     OpenAndWatch();
+    Bytes burst(300);
+    for (std::size_t i = 0; i < burst.size(); ++i) {
+        burst[i] = static_cast<std::uint8_t>(i * 7);
+    }
     world.Receive(kDevice, {0x41, 0x00, 0xFF});
     world.Receive(kDevice, {0x03});
-    ASSERT_EQ(owner.seen_.size(), 4u);
-    const std::uint8_t expected[] = {0x41, 0x00, 0xFF, 0x03};
-    for (std::size_t i = 0; i < 4; ++i) {
+    world.Receive(kDevice, burst); // more than one read holds
+    const std::vector<Bytes> expected = {{0x41, 0x00, 0xFF},
+                                         {0x03},
+                                         Bytes(burst.begin(), burst.begin() + 256),
+                                         Bytes(burst.begin() + 256, burst.end())};
+    ASSERT_EQ(owner.seen_.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(owner.seen_[i].message, WM_PORT_CHAR);
-        EXPECT_EQ(owner.seen_[i].block, Bytes{expected[i]});
+        EXPECT_EQ(owner.seen_[i].block, expected[i]);
         EXPECT_FALSE(owner.seen_[i].takenAgain);
         EXPECT_EQ(owner.seen_[i].lParam, 2);
     }
     // Numbers that are not on offer give nothing: those already taken, and
     // any a foreign message could carry.
     Bytes bytes;
-    for (const WPARAM number : {owner.seen_[0].wParam, owner.seen_[3].wParam, WPARAM{0}}) {
+    for (const WPARAM number : {owner.seen_[0].wParam, owner.seen_[1].wParam, WPARAM{0}}) {
         EXPECT_FALSE(port.TakeReceived(number, bytes));
         EXPECT_TRUE(bytes.empty());
     }
@@ -253,7 +261,9 @@ TEST_F(ControlDeskPortTest, LineErrorsAreClearedAndTheBytesStillArrive) {
     world.Receive(kDevice, {0x41, 0x42});
     world.Serial(kDevice).lineErrors = 1;
     world.Receive(kDevice, {0x43});
-    EXPECT_EQ(owner.seen_.size(), 3u);
+    ASSERT_EQ(owner.seen_.size(), 2u);
+    EXPECT_EQ(owner.seen_[0].block, (Bytes{0x41, 0x42}));
+    EXPECT_EQ(owner.seen_[1].block, (Bytes{0x43}));
     EXPECT_EQ(world.Serial(kDevice).lineErrorsCleared, 4u);
     EXPECT_TRUE(port.IsWatchAlive()) << "a framing error does not give the port up";
     EXPECT_TRUE(world.MessageBoxes().empty());
