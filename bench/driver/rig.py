@@ -107,8 +107,9 @@ class Rig:
         self._cleanups.append(run.stop)
         return run.start(host_title)
 
-    def relay(self, gen_type, com_port, title, host_title, per_byte=False):
-        args = ["relay.exe", str(gen_type), str(com_port), title, host_title] + (["per-byte"] if per_byte else [])
+    def relay(self, gen_type, com_port, title, host_title, mode=None):
+        """The baseline relay; `mode` "per-byte" or "poll" (bench/relay/main.cpp)."""
+        args = ["relay.exe", str(gen_type), str(com_port), title, host_title] + ([mode] if mode else [])
         return self.program(self.folder("relay"), args)
 
     def program(self, folder, args, env=None):
