@@ -20,6 +20,18 @@ constexpr int kOffScreenY = -1024;
 // Start-up bytes of a type-11 generator; the last is the sum of the others.
 constexpr std::uint8_t kType11Hello[] = {0x01, 0x35, 0x00, 0x01, 0x01, 0x38};
 
+// A port delivery being handled: the port's thread waits for it to return.
+class DeliveryScope {
+public:
+    explicit DeliveryScope(int& depth) : m_depth(depth) { ++m_depth; }
+    ~DeliveryScope() { --m_depth; }
+    DeliveryScope(const DeliveryScope&) = delete;
+    DeliveryScope& operator=(const DeliveryScope&) = delete;
+
+private:
+    int& m_depth;
+};
+
 std::string Format(const char* format, int a, int b) {
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, format, a, b);
@@ -303,35 +315,37 @@ bool CRelvanDlg::OnPaint() {
     return true;
 }
 
+// Only our own port's deliveries count: a WM_PORT_CHAR or WM_LINK_DATA that
+// another process posted or sent carries no number the port has on offer, and
+// is ignored.
 LRESULT CRelvanDlg::OnByteReceived(WPARAM wParam, LPARAM lParam) {
-    const auto byte = static_cast<std::uint8_t>(wParam & 0xFF);
+    std::vector<std::uint8_t> bytes;
+    if (m_pPort == nullptr || !m_pPort->TakeReceived(wParam, bytes)) {
+        return 0;
+    }
+    const DeliveryScope scope(m_nDeliveryDepth);
     const auto portNumber = static_cast<unsigned>(lParam);
-    if (m_nTypeGen == kType11) {
-        OnType11Byte(byte, portNumber);
-    } else if (m_nTypeGen == kType13) {
-        OnType13Byte(byte, portNumber);
+    for (const std::uint8_t byte : bytes) {
+        if (m_nTypeGen == kType11) {
+            OnType11Byte(byte, portNumber);
+        } else if (m_nTypeGen == kType13) {
+            OnType13Byte(byte, portNumber);
+        }
     }
     return 0;
 }
 
-LRESULT CRelvanDlg::OnFrameReceived(WPARAM, LPARAM lParam) {
+LRESULT CRelvanDlg::OnFrameReceived(WPARAM wParam, LPARAM lParam) {
     if (lParam <= 0) {
         return -1;
     }
+    std::vector<std::uint8_t> bytes;
+    if (m_pLinkPort == nullptr || !m_pLinkPort->TakeReceived(wParam, bytes)) {
+        return 0;
+    }
     if (m_nTypeGen == kType17) {
-        const auto count = static_cast<std::size_t>(lParam) < kRxBlockSize
-                               ? static_cast<std::size_t>(lParam)
-                               : kRxBlockSize;
-        std::string text;
-        text.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::uint8_t byte = g_rxBlock[i];
-            if (byte == 0) {
-                continue;
-            }
-            text.push_back(byte > 0x7F ? '.' : static_cast<char>(byte));
-        }
-        OnType17Data(text);
+        const DeliveryScope scope(m_nDeliveryDepth);
+        OnType17Data(std::string(bytes.begin(), bytes.end()));
     }
     return 1;
 }
@@ -349,7 +363,14 @@ void CRelvanDlg::ClosePorts() {
     }
 }
 
+// A close that comes while a port delivery is handled (a host that closes us
+// from inside the reply we forward to it) would wait for the port's thread,
+// which waits for us: it is carried out once the handler has returned.
 void CRelvanDlg::OnClose() {
+    if (m_nDeliveryDepth > 0) {
+        PostMessage(WM_CLOSE);
+        return;
+    }
     switch (m_nTypeGen) {
     case kType11:
     case kType13:

@@ -10,7 +10,8 @@
 //   bridge/CommandTranslation.cpp  parameter lists
 //   bridge/StatusPolling.cpp     the window timers
 // Everything runs on the GUI thread; the port threads reach it only through
-// synchronous WM_PORT_CHAR and WM_LINK_DATA messages.
+// synchronous WM_PORT_CHAR and WM_LINK_DATA messages, whose bytes the window
+// takes from the port that sent them.
 #pragma once
 
 #include "bridge/HostRecord.h"
@@ -85,7 +86,8 @@ public:
     void OnType13Byte(std::uint8_t byte, unsigned portNumber);
     // Type 17 (SYN frames through the link port).
     void SendType17(const std::string& command, int unused);
-    void OnType17Data(const std::string& text);
+    // The bytes of one block as received (zero bytes included).
+    void OnType17Data(const std::string& block);
 
     // The host.
     bool FindHostWindow();
@@ -186,4 +188,7 @@ public:
     bool m_bPortLost = false;
     // The tray icon is wanted: it is added again when the shell restarts.
     bool m_bTrayIconAdded = false;
+    // Port deliveries being handled (nested ones included); WM_CLOSE waits
+    // until there are none.
+    int m_nDeliveryDepth = 0;
 };

@@ -3,13 +3,15 @@
 
 #include "platform/WinTypes.h"
 
-// From the port threads to the main window.
+// From the port threads to the main window. The received-data messages carry
+// in wParam only the number of the port's offer, by which the window takes the
+// bytes from the port (serial/DeliverySlot.h); any other wParam is no delivery.
 constexpr UINT WM_LINK_DATA = WM_USER + 1;   // CLinkPort: lParam = bytes now in g_rxBlock
 constexpr UINT WM_PORT_BREAK = WM_USER + 11; // CControlDeskPort notifications, lParam = port number
 constexpr UINT WM_PORT_CTS = WM_USER + 12;
 constexpr UINT WM_PORT_ERR = WM_USER + 14;
 constexpr UINT WM_PORT_RING = WM_USER + 15;
-constexpr UINT WM_PORT_CHAR = WM_USER + 17; // wParam = the received byte
+constexpr UINT WM_PORT_CHAR = WM_USER + 17; // CControlDeskPort: the bytes of one read
 constexpr UINT WM_PORT_RXFLAG = WM_USER + 18;
 // A port's thread gave up a device that is gone (a USB adapter unplugged, a
 // pty closed): posted, wParam = the system error code, lParam = the port

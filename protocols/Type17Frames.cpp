@@ -30,6 +30,17 @@ bool EndsLine(const std::string& unit) {
 
 } // namespace
 
+std::string ReceivedText(const std::string& bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        if (c != '\0') {
+            text.push_back(static_cast<unsigned char>(c) > 0x7F ? '.' : c);
+        }
+    }
+    return text;
+}
+
 std::vector<Type17Unit> TakeType17Units(std::string& pending, const std::string& block,
                                         std::vector<std::size_t>& dropped) {
     std::vector<Type17Unit> units;
@@ -37,7 +48,7 @@ std::vector<Type17Unit> TakeType17Units(std::string& pending, const std::string&
         if (!pending.empty() && pending.back() == ETX) {
             // This byte is the frame's checksum: the frame is complete.
             pending.pop_back();
-            units.push_back({pending, false});
+            units.push_back({ReceivedText(pending), false});
             pending.clear();
             continue;
         }
@@ -48,7 +59,7 @@ std::vector<Type17Unit> TakeType17Units(std::string& pending, const std::string&
         pending += c;
         if (EndsLine(pending)) {
             pending.resize(pending.size() - 2);
-            units.push_back({pending, true});
+            units.push_back({ReceivedText(pending), true});
             pending.clear();
         }
     }

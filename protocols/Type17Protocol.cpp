@@ -67,14 +67,15 @@ void CRelvanDlg::ReconnectType17() {
     }
 }
 
-// Works on the stream, not on the block: a reply cut anywhere by the port's
-// reads gives what it gives whole.
+// Works on the stream of bytes as received, not on the block: a reply cut
+// anywhere by the port's reads gives what it gives whole, and a checksum byte
+// of 0 ends its frame like any other.
 void CRelvanDlg::OnType17Data(const std::string& block) {
     KillTimer(kTimerParamStep);
     if (block.empty()) {
         return;
     }
-    WriteTrace(*this, FormatText("R : %s", block.c_str()));
+    WriteTrace(*this, FormatText("R : %s", ReceivedText(block).c_str()));
     std::vector<std::size_t> dropped;
     const std::vector<Type17Unit> units = TakeType17Units(m_strRxBuf, block, dropped);
     for (const std::size_t size : dropped) {

@@ -1,10 +1,12 @@
 // CControlDeskPort: one COM port for the byte-oriented generator types.
 //
 // Threads: the owner's (GUI) thread calls Open, StartWatch, the Queue*
-// operations and Close; the watch thread waits on the port, sends one
-// WM_PORT_CHAR per received byte to the owner (synchronously, so bytes reach
-// the parser in order) and writes the queued frames, in order, each whole. The I/O itself lives in
-// the face's Io (serial/win32 for the product, serial/sim for native tests).
+// operations and Close; the watch thread waits on the port, sends the bytes of
+// each read to the owner in one WM_PORT_CHAR (synchronously, so bytes reach
+// the parser in order; the owner takes them with TakeReceived and feeds its
+// parser one by one) and writes the queued frames, in
+// order, each whole. The I/O itself lives in the face's Io (serial/win32 for the product,
+// serial/sim for native tests).
 #pragma once
 
 #include "serial/WriteQueue.h"
@@ -60,6 +62,10 @@ public:
     // thread, whose I/O must go on while the box waits for the operator.
     static void ShowPortErrorAside(const std::string& operation, unsigned long errorCode,
                                    const std::string& systemText, unsigned portNumber);
+
+    // The window thread's side of a delivery: the bytes whose offer number a
+    // WM_PORT_CHAR carries in wParam; false (nothing) for any other number.
+    bool TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes);
 
     struct Io;
 

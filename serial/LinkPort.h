@@ -39,6 +39,10 @@ public:
     // Sends 16 16 16 02 06 03 05; returns the bytes written.
     int SendAckFrame();
 
+    // The window thread's side of a delivery: the bytes whose offer number a
+    // WM_LINK_DATA carries in wParam; false (nothing) for any other number.
+    bool TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes);
+
     struct Io;
 
 private:

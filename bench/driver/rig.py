@@ -107,8 +107,10 @@ class Rig:
         self._cleanups.append(run.stop)
         return run.start(host_title)
 
-    def relay(self, gen_type, com_port, title, host_title):
-        return self.program(self.folder("relay"), ["relay.exe", str(gen_type), str(com_port), title, host_title])
+    def relay(self, gen_type, com_port, title, host_title, mode=None):
+        """The baseline relay; `mode` "per-byte" or "poll" (bench/relay/main.cpp)."""
+        args = ["relay.exe", str(gen_type), str(com_port), title, host_title] + ([mode] if mode else [])
+        return self.program(self.folder("relay"), args)
 
     def program(self, folder, args, env=None):
         """One of the build's programs (args[0]) under Wine in `folder`, its output kept

@@ -12,7 +12,7 @@ from wire import BenchLine
 BAUD = {11: 19200, 13: 57600, 17: 38400}
 BITS_PER_CHAR = {11: 11, 13: 10, 17: 10}  # 8N2 and 8N1: start + 8 data + stop bits
 NUMBER = re.compile(r"(\d+)$")
-PRODUCT_HOST, BASELINE_HOST = "Bench Host P", "Bench Host B"
+PRODUCT_HOST, BASELINE_HOST, PER_BYTE_HOST = "Bench Host P", "Bench Host B", "Bench Host Y"
 
 
 def ini(gen_type, com_port=5, **keys):
@@ -29,18 +29,25 @@ def _ms(ns):
     return ns / 1e6
 
 
-# -- latency: host to wire and wire to host, product and baseline interleaved ------
+# -- latency: host to wire and wire to host, product and baselines interleaved -----
+
+# The sides of a latency run: the product, the baseline relay, and the relay that
+# hands each received byte to its window's thread as one message ("per-byte").
+SIDES = ("product", "baseline", "per-byte")
 
 
 def latency(rig, gen_type, samples, gap=0.04):
-    product_line = BenchLine(rig.line(5), gen_type)
-    baseline_line = BenchLine(rig.line(6), gen_type)
-    hosts = {"product": rig.host(PRODUCT_HOST, "Relvan"), "baseline": rig.host(BASELINE_HOST, "Relay")}
-    lines = {"product": product_line, "baseline": baseline_line}
+    lines = {side: BenchLine(rig.line(port), gen_type) for side, port in zip(SIDES, (5, 6, 7))}
+    hosts = {
+        "product": rig.host(PRODUCT_HOST, "Relvan"),
+        "baseline": rig.host(BASELINE_HOST, "Relay"),
+        "per-byte": rig.host(PER_BYTE_HOST, "Relay per byte"),
+    }
     rig.relvan(ini(gen_type, UseMiniConsole=0), PRODUCT_HOST)
     rig.relay(gen_type, 6, "Relay", BASELINE_HOST)
-    rig.wait_window("Relvan")
-    rig.wait_window("Relay")
+    rig.relay(gen_type, 7, "Relay per byte", PER_BYTE_HOST, mode="per-byte")
+    for title in ("Relvan", "Relay", "Relay per byte"):
+        rig.wait_window(title)
     time.sleep(2.0)  # start-up traffic (type 11: start-up bytes and the first ST)
     try:
         result = {}
@@ -48,7 +55,7 @@ def latency(rig, gen_type, samples, gap=0.04):
             lines[side].clear()
             hosts[side].clear()
         for i in range(samples):
-            for side in ("product", "baseline"):
+            for side in SIDES:
                 hosts[side].send("send KV%d" % i)
                 time.sleep(gap)
         time.sleep(1.0)
@@ -56,9 +63,9 @@ def latency(rig, gen_type, samples, gap=0.04):
             result[(side, "host_to_wire")] = _host_to_wire(hosts[side], lines[side])
             lines[side].clear()
             hosts[side].clear()
-        written = {"product": {}, "baseline": {}}
+        written = {side: {} for side in SIDES}
         for i in range(samples):
-            for side in ("product", "baseline"):
+            for side in SIDES:
                 written[side][i] = lines[side].write(frame(gen_type, "KV%d" % i))
                 time.sleep(gap)
         time.sleep(1.0)
@@ -66,8 +73,8 @@ def latency(rig, gen_type, samples, gap=0.04):
             result[(side, "wire_to_host")] = _wire_to_host(hosts[side], written[side])
         return result
     finally:
-        product_line.close()
-        baseline_line.close()
+        for line in lines.values():
+            line.close()
 
 
 def _host_to_wire(host, line):
@@ -95,7 +102,7 @@ def idle_state(rig, state, window):
     line = BenchLine(rig.line(5), gen_type if gen_type in BAUD else 11, setup.get("answer"))
     host = rig.host(PRODUCT_HOST, setup.get("target", "Relvan"))
     if "relay" in setup:
-        program = rig.relay(gen_type, 5, "Relay", PRODUCT_HOST)
+        program = rig.relay(gen_type, 5, "Relay", PRODUCT_HOST, setup["relay"])
         rig.wait_window("Relay")
     else:
         program = rig.relvan(setup["ini"], PRODUCT_HOST).process
@@ -143,33 +150,64 @@ def _reply_to_next_command(line, starts_anew=lambda text: False):
     return gaps
 
 
+# Each state of the product names its baseline: the relay polling at the same cadence
+# on the same line, writing the same frames and reading the same replies, with no
+# protocol logic ("poll"), or, for a program that opens no port, the plain relay
+# waiting in its one-byte read (None). A baseline state is measured like the others.
 STATES = {
     "type 11 polling a silent generator": {
         "type": 11,
         "ini": ini(11),
         "answer": _answer_first(1, frame(11, "KV70 MA100")),
         "cadence": _command_intervals,
+        "baseline": "baseline polling at type 11's cadence, silent generator",
     },
     "type 11 polling an answering generator": {
         "type": 11,
         "ini": ini(11),
         "answer": _answer_all(frame(11, "KV70 MA100")),
         "cadence": _reply_to_next_command,
+        "baseline": "baseline polling at type 11's cadence, answering generator",
     },
     "type 13 polling": {
         "type": 13,
         "ini": ini(13),
         "answer": _answer_all(frame(13, "A1C1OK")),
         "cadence": _reply_to_next_command,
+        "baseline": "baseline polling at type 13's cadence",
     },
     "type 17 mini-console reconnecting": {
         "type": 17,
         "ini": ini(17, UseMiniConsole=1),
         "warmup": 11.5,  # the first R waits 10 s for its answer, then R every 500 ms
         "cadence": _command_intervals,
+        "baseline": "baseline polling at type 17's cadence",
     },
-    "default type, tray icon only": {"type": 0, "ini": ini(0)},
-    "baseline relay, the same one-byte read pending": {"type": 11, "relay": True, "target": "Relay"},
+    "default type, tray icon only": {
+        "type": 0,
+        "ini": ini(0),
+        "baseline": "baseline relay, the same one-byte read pending",
+    },
+    "baseline polling at type 11's cadence, silent generator": {
+        "type": 11,
+        "relay": "poll",
+        "target": "Relay",
+        "answer": _answer_first(1, frame(11, "KV70 MA100")),
+    },
+    "baseline polling at type 11's cadence, answering generator": {
+        "type": 11,
+        "relay": "poll",
+        "target": "Relay",
+        "answer": _answer_all(frame(11, "KV70 MA100")),
+    },
+    "baseline polling at type 13's cadence": {
+        "type": 13,
+        "relay": "poll",
+        "target": "Relay",
+        "answer": _answer_all(frame(13, "A1C1OK")),
+    },
+    "baseline polling at type 17's cadence": {"type": 17, "relay": "poll", "target": "Relay"},
+    "baseline relay, the same one-byte read pending": {"type": 11, "relay": None, "target": "Relay"},
 }
 
 

@@ -27,6 +27,10 @@ LRESULT SendCopyData(HWND to, HWND from, DWORD kind, DWORD cbData, const void* d
         seen.data.assign(bytes, bytes + cbData);
     }
     host->received.push_back(std::move(seen));
+    if (host->onReceive) {
+        const std::function<void()> react = host->onReceive;
+        react();
+    }
     return 1;
 }
 

@@ -33,6 +33,9 @@ struct HostWindow {
     HWND hwnd = nullptr;
     std::string title;
     std::vector<CopyDataSeen> received;
+    // Runs inside each record sent to the host, as the host's own window
+    // procedure would (it may send messages back).
+    std::function<void()> onReceive;
 };
 
 struct MessageBoxSeen {

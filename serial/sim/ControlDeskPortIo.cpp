@@ -1,15 +1,17 @@
 // The simulated face of CControlDeskPort, on sim::World. There is no thread:
-// the world plays the watch thread. Bytes that arrive on the device are
-// delivered at once, one WM_PORT_CHAR each, in order. The queued frames are
-// written, in order, when the watch thread is free to: when the world lets the
-// port threads run (flushWrites, also during a pause of the GUI thread), and
-// when a burst of received bytes has been delivered. Never while a byte is
-// being delivered: the real watch thread then waits inside its SendMessage, so
-// whatever the owner queues there goes out only after it returns.
+// the world plays the watch thread. Bytes that arrive on the device together
+// are delivered at once, in order, in one WM_PORT_CHAR per read of the watch
+// thread (at most kReadBlock bytes). The queued frames are written, in order,
+// when the watch thread is free to: when the world lets the port threads run
+// (flushWrites, also during a pause of the GUI thread), and when a burst of
+// received bytes has been delivered. Never while bytes are being delivered:
+// the real watch thread then waits inside its SendMessage, so whatever the
+// owner queues there goes out only after it returns.
 #include "serial/ControlDeskPort.h"
 
 #include "platform/Messages.h"
 #include "platform/sim/SimWorld.h"
+#include "serial/DeliverySlot.h"
 #include "serial/WatchHealth.h"
 #include "serial/WriteQueue.h"
 
@@ -17,6 +19,9 @@ namespace {
 
 const char kParameterText[] = "The parameter is incorrect.";
 const char kIoDeviceText[] = "The request could not be performed because of an I/O device error.";
+
+// The most the watch thread reads at once.
+constexpr std::size_t kReadBlock = 256;
 
 } // namespace
 
@@ -29,13 +34,16 @@ struct CControlDeskPort::Io {
     bool alive = false;
     bool gaveUp = false;     // the watch thread gave the device up
     bool delivering = false; // inside the synchronous WM_PORT_CHAR
+    std::vector<std::uint8_t> read; // bytes read and not yet delivered
     WriteQueue queue;
     WatchHealth health;
+    DeliverySlot delivery;
 
     sim::SerialDevice& Device() { return sim::World::Get().Serial(deviceName); }
     void Attach();
     void Detach();
     void Receive(const std::vector<std::uint8_t>& bytes);
+    void Deliver();
     void ReadFailed();
     void ClearLineErrors();
     void WriteQueued();
@@ -71,7 +79,7 @@ void CControlDeskPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
     }
     for (std::uint8_t byte : bytes) {
         if (!alive) {
-            return;
+            break;
         }
         if (Device().failReads) {
             ReadFailed();
@@ -79,14 +87,25 @@ void CControlDeskPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
         }
         ClearLineErrors();
         health.Progress();
-        if (owner != nullptr) {
-            delivering = true;
-            owner->SendMessage(WM_PORT_CHAR, byte, static_cast<LPARAM>(portNumber));
-            delivering = false;
+        read.push_back(byte);
+        if (read.size() == kReadBlock) {
+            Deliver();
         }
     }
+    Deliver();
     // Back at its wait, the thread finds the write request.
     WriteQueued();
+}
+
+void CControlDeskPort::Io::Deliver() {
+    if (alive && owner != nullptr && !read.empty()) {
+        delivering = true;
+        owner->SendMessage(WM_PORT_CHAR, delivery.Offer(read.data(), read.size()),
+                           static_cast<LPARAM>(portNumber));
+        delivery.Withdraw();
+        delivering = false;
+    }
+    read.clear();
 }
 
 void CControlDeskPort::Io::ReadFailed() {
@@ -178,6 +197,10 @@ void CControlDeskPort::Close() {
     m_io->alive = false;
     m_io->gaveUp = false;
     m_io->Detach();
+}
+
+bool CControlDeskPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes) {
+    return m_io->delivery.Take(number, bytes);
 }
 
 bool CControlDeskPort::IsWatchAlive() const {

@@ -6,6 +6,7 @@
 
 #include "platform/Messages.h"
 #include "platform/sim/SimWorld.h"
+#include "serial/DeliverySlot.h"
 
 #include <algorithm>
 
@@ -14,6 +15,7 @@ struct CLinkPort::Io {
     std::string portName;
     bool connected = false;
     bool lost = false; // the device went away while the port had it open
+    DeliverySlot delivery;
 
     sim::SerialDevice& Device() { return sim::World::Get().Serial(portName); }
     void Receive(const std::vector<std::uint8_t>& bytes);
@@ -35,7 +37,9 @@ void CLinkPort::Io::Receive(const std::vector<std::uint8_t>& bytes) {
             static_cast<unsigned>(std::min<std::size_t>(kRxBlockSize, bytes.size() - start));
         FillRxBlock(bytes.data() + start, count);
         if (CDialog* dialog = sim::World::Get().DialogOf(owner)) {
-            dialog->SendMessage(WM_LINK_DATA, 0, static_cast<LPARAM>(count));
+            dialog->SendMessage(WM_LINK_DATA, delivery.Offer(g_rxBlock, count),
+                                static_cast<LPARAM>(count));
+            delivery.Withdraw();
         }
     }
 }
@@ -95,6 +99,10 @@ void CLinkPort::Close() {
 
 bool CLinkPort::DeviceLost() const {
     return m_io->lost;
+}
+
+bool CLinkPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes) {
+    return m_io->delivery.Take(number, bytes);
 }
 
 int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {

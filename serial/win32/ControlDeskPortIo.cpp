@@ -6,10 +6,11 @@
 //   [0] shutdown      set by Close: the thread ends;
 //   [1] first byte    the event of a pending overlapped one-byte read, which
 //                     ends when a byte arrives (reads have no time limit):
-//                     the thread sends WM_PORT_CHAR for that byte, then drains
-//                     the input (one read for what the queue holds) with one
-//                     WM_PORT_CHAR per byte, all with SendMessage, so the GUI
-//                     thread's parser gets the bytes in order, one at a time;
+//                     the thread reads what followed it in the queue and
+//                     sends that byte and those in one WM_PORT_CHAR, then one
+//                     more per read until the queue is empty, all with
+//                     SendMessage, so the GUI thread's parser gets the bytes
+//                     in order, fed one at a time by the window;
 //   [2] write request set by the Queue* operations: it takes the frames out
 //                     of the write queue, oldest first, and writes each whole.
 //                     Nothing is purged before a write: the driver may still
@@ -52,6 +53,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/Messages.h"
+#include "serial/DeliverySlot.h"
 #include "serial/WatchHealth.h"
 #include "serial/WriteQueue.h"
 #include "serial/win32/LineSettings.h"
@@ -106,6 +108,7 @@ struct CControlDeskPort::Io {
     OVERLAPPED ioOv{};
     std::uint8_t readBuffer[256] = {};
     WatchHealth health;
+    DeliverySlot delivery;
 
     HANDLE shutdownEvent = nullptr;
     HANDLE firstEvent = nullptr;
@@ -135,9 +138,9 @@ struct CControlDeskPort::Io {
     void OnFirstByte();
     void OnCommEvent();
     void Deliver(const std::uint8_t* bytes, DWORD count);
-    void DrainInput();
+    void DrainInput(DWORD held);
     DWORD QueuedInput();
-    ReadResult ReadQueued(DWORD queued, DWORD& count);
+    ReadResult ReadQueued(DWORD offset, DWORD queued, DWORD& count);
     void WriteQueued();
     void WriteFrame(const Frame& frame);
     void ClearLineError();
@@ -307,8 +310,8 @@ void CControlDeskPort::Io::PauseBeforeWaiting() {
     }
 }
 
-// The one-byte read ended: its byte goes to the owner, then whatever followed
-// it in the queue. A read that ended empty gives nothing.
+// The one-byte read ended: its byte goes to the owner together with whatever
+// followed it in the queue. A read that ended empty gives nothing.
 void CControlDeskPort::Io::OnFirstByte() {
     if (!readPending) {
         ResetEvent(firstEvent);
@@ -331,8 +334,8 @@ void CControlDeskPort::Io::OnFirstByte() {
         return;
     }
     health.Progress();
-    Deliver(&firstByte, 1);
-    DrainInput();
+    readBuffer[0] = firstByte;
+    DrainInput(1);
 }
 
 void CControlDeskPort::Io::OnCommEvent() {
@@ -363,22 +366,34 @@ void CControlDeskPort::Io::OnCommEvent() {
     }
 }
 
-// One synchronous WM_PORT_CHAR per byte, in order.
+// The bytes of a read in one synchronous WM_PORT_CHAR, which carries only the
+// number of their offer (DeliverySlot); the owner feeds them to its parser
+// one by one, in order.
 void CControlDeskPort::Io::Deliver(const std::uint8_t* bytes, DWORD count) {
-    for (DWORD i = 0; i < count && alive; ++i) {
-        SendToOwner(WM_PORT_CHAR, bytes[i]);
-        PumpOwnMessages();
+    if (count == 0 || !alive) {
+        return;
     }
+    SendToOwner(WM_PORT_CHAR, delivery.Offer(bytes, count));
+    delivery.Withdraw();
+    PumpOwnMessages();
 }
 
-// Reads what the input queue holds and delivers it, until the queue is empty.
-void CControlDeskPort::Io::DrainInput() {
-    for (DWORD queued = QueuedInput(); alive && queued > 0; queued = QueuedInput()) {
+// Reads what the input queue holds behind the `held` bytes already at the
+// start of readBuffer and delivers them together, then one read per delivery
+// until the queue is empty.
+void CControlDeskPort::Io::DrainInput(DWORD held) {
+    while (alive) {
+        const DWORD queued = QueuedInput();
         DWORD count = 0;
-        switch (ReadQueued(queued, count)) {
-        case ReadResult::Bytes:
+        const ReadResult result =
+            queued > 0 ? ReadQueued(held, queued, count) : ReadResult::Nothing;
+        if (result == ReadResult::Bytes) {
             health.Progress();
-            Deliver(readBuffer, count);
+        }
+        Deliver(readBuffer, held + (result == ReadResult::Bytes ? count : 0));
+        held = 0;
+        switch (result) {
+        case ReadResult::Bytes:
             break;
         case ReadResult::Nothing:
             return;
@@ -402,13 +417,16 @@ DWORD CControlDeskPort::Io::QueuedInput() {
     return status.cbInQue;
 }
 
-// Reads what the input queue holds (`queued` bytes, at most a buffer full) in
-// one go: the bytes are there, so the read ends at once.
-CControlDeskPort::Io::ReadResult CControlDeskPort::Io::ReadQueued(DWORD queued, DWORD& count) {
+// Reads what the input queue holds (`queued` bytes, at most what fills the
+// buffer from `offset` on) in one go: the bytes are there, so the read ends at
+// once.
+CControlDeskPort::Io::ReadResult CControlDeskPort::Io::ReadQueued(DWORD offset, DWORD queued,
+                                                                  DWORD& count) {
     ResetOverlapped(ioOv, ioEvent);
     count = 0;
-    const DWORD wanted = queued < sizeof readBuffer ? queued : sizeof readBuffer;
-    if (!ReadFile(port, readBuffer, wanted, &count, &ioOv)) {
+    const DWORD room = sizeof readBuffer - offset;
+    const DWORD wanted = queued < room ? queued : room;
+    if (!ReadFile(port, readBuffer + offset, wanted, &count, &ioOv)) {
         DWORD error = GetLastError();
         const char* operation = "ReadFile()";
         if (error == ERROR_IO_PENDING) {
@@ -583,6 +601,10 @@ void CControlDeskPort::Close() {
         static_cast<void>(m_io.release());
         m_io = std::make_unique<Io>();
     }
+}
+
+bool CControlDeskPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes) {
+    return m_io->delivery.Take(number, bytes);
 }
 
 bool CControlDeskPort::IsWatchAlive() const {

@@ -4,7 +4,8 @@
 // overlapped one-byte read (or on the stop event) until a byte arrives, then
 // reads whatever followed it in the input queue, block by block, and hands
 // each block to the owner window through g_rxBlock with a synchronous
-// WM_LINK_DATA, so g_rxBlock is written only while no handler reads it. The
+// WM_LINK_DATA, so g_rxBlock is written only while no handler reads it (the
+// handler takes a copy by the message's offer number, DeliverySlot). The
 // wait is a read, not WaitCommEvent, because a read sleeps in the driver where
 // some serial stacks (Wine's among them) poll the line every millisecond while
 // a comm-event wait is pending; and a byte that arrives between the drain and
@@ -37,6 +38,7 @@
 #include "platform/Desktop.h"
 #include "platform/Dialog.h"
 #include "platform/Messages.h"
+#include "serial/DeliverySlot.h"
 #include "serial/WatchHealth.h"
 #include "serial/win32/LineSettings.h"
 #include "serial/win32/PortEvents.h"
@@ -78,6 +80,7 @@ struct CLinkPort::Io {
     WatchHealth health;
     bool gaveUp = false;
     bool abandoned = false;
+    DeliverySlot delivery;
 
     std::atomic<int> connected{0};
     std::atomic<bool> lostReported{false};
@@ -217,7 +220,9 @@ void CLinkPort::Io::ReadAndDeliver() {
         health.Progress();
         held = 0;
         if (owner != nullptr) {
-            SendMessageA(owner, WM_LINK_DATA, 0, static_cast<LPARAM>(count));
+            SendMessageA(owner, WM_LINK_DATA, delivery.Offer(g_rxBlock, count),
+                         static_cast<LPARAM>(count));
+            delivery.Withdraw();
         }
     }
 }
@@ -364,6 +369,10 @@ void CLinkPort::Close() {
 
 bool CLinkPort::DeviceLost() const {
     return m_io->lostReported;
+}
+
+bool CLinkPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& bytes) {
+    return m_io->delivery.Take(number, bytes);
 }
 
 int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {

@@ -124,6 +124,18 @@ class Type17Test(BridgeTestCase):
         acks = lambda _: len([r for r in self.gen.received if r.frame.kind == "ack"]) >= 4
         self.assertIsNotNone(self.gen.wait_for(acks, TIMEOUT), "not every reply was acknowledged")
 
+    def test_frame_with_checksum_zero_ends_at_once_alone_and_before_a_line(self):
+        self.start(17, faults=Faults(silent=True))
+        zero_sum = framing.frame17(b"B")
+        self.assertEqual(0, zero_sum[-1])
+        self.gen.send_raw(zero_sum)
+        self.assertEqual([(742065, 0, "B")], self.replies(1))
+        acks = lambda n: lambda _: len([r for r in self.gen.received if r.frame.kind == "ack"]) >= n
+        self.assertIsNotNone(self.gen.wait_for(acks(1), TIMEOUT), "the frame alone was not acknowledged")
+        self.gen.send_raw(zero_sum + b"Error 12\r\n")
+        self.assertEqual([(742065, 0, text) for text in ("B", "B", "DZ 12")], self.replies(3))
+        self.assertIsNotNone(self.gen.wait_for(acks(3), TIMEOUT))
+
 
 class UnwritableLogTest(BridgeTestCase):
     def test_a_log_folder_that_cannot_be_written_stops_nothing(self):

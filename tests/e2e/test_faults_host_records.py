@@ -5,7 +5,8 @@ import time
 import unittest
 
 import tools
-from faultcase import TIMEOUT, FaultTestCase
+from faultcase import TIMEOUT, FaultTestCase, frame
+from harness import Faults
 
 LOOP_SECONDS = 30  # per generator type; a minute in all
 
@@ -94,6 +95,35 @@ class ForeignMessageTest(FaultTestCase):
         self.hostsim.send("send KV81")
         self.assertIsNotNone(self.gen.wait_for_command("KV81", TIMEOUT))
         self.assertGreater(len(self.hostsim.wait_records(heard + 2, TIMEOUT)), heard + 1)
+        self.assertStillRunning()
+
+    # The port threads' receive messages: WM_USER+17 (bytes of the type 11 and 13
+    # port) and WM_USER+1 (a block of the type 17 port).
+    PORT_CHAR, LINK_DATA = 0x411, 0x401
+
+    def post(self, message, wparam, lparam):
+        code, _ = tools.wintest(self.prefix, "post", "Relvan", message, wparam, lparam)
+        self.assertEqual(0, code, "wintest could not post")
+
+    def test_posted_reply_bytes_reach_no_parser(self):
+        self.start(11, faults=Faults(silent=True))
+        # All in one go: a reply whose bytes stop coming is dropped after a second.
+        self.post(self.PORT_CHAR, ",".join(str(byte) for byte in frame(11, "KV99")), 5)
+        self.hostsim.send("send KV81")
+        self.assertIsNotNone(self.gen.wait_for_command("KV81", TIMEOUT))
+        time.sleep(1)  # the posts are handled
+        self.assertEqual([], self.host_texts())
+        self.assertStillRunning()
+
+    def test_posted_link_data_does_not_handle_the_last_block_again(self):
+        self.start(17, ["KV?=KV70"])
+        self.hostsim.send("send KV1")
+        self.assertEqual(["KV70"], self.wait_host_texts(1))
+        self.assertTrue(self.until(lambda: self.acks() == 1))
+        self.post(self.LINK_DATA, "0,1,2,3,0xDEADBEEF", len(frame(17, "KV70")))
+        time.sleep(1)  # the posts are handled
+        self.assertEqual(["KV70"], self.host_texts())
+        self.assertEqual(1, self.acks())
         self.assertStillRunning()
 
 if __name__ == "__main__":

@@ -211,6 +211,34 @@ TEST_F(MainWindow, CloseEndsTheSerialTypesAfterClosingTheirPorts) {
     }
 }
 
+TEST_F(MainWindow, HostClosingFromInsideAForwardedReplyClosesOnceTheDeliveryReturned) {
+    // Closing the ports there would wait for the port thread that waits for
+    // the delivery to return.
+    const std::pair<std::string, Bytes> cases[] = {
+        {"11", SumFrame("KV70")}, {"13", HexFrame("KV70")}, {"17", LinkFrame('A', "KV70")}};
+    sim::HostWindow* host = sim::World::Get().HostOf(AddHost());
+    for (const auto& [typeGen, reply] : cases) {
+        WriteIni(Ini(typeGen, "COMPORT=1\r\n"));
+        sim::SerialDevice& device = Device("COM1");
+        CRelvanDlg& main = Start();
+        Advance(300);
+        HWND hwnd = main.GetSafeHwnd();
+        bool portKept = false;
+        host->onReceive = [&] {
+            main.SendMessage(WM_CLOSE);
+            portKept = main.m_pPort != nullptr || main.m_pLinkPort != nullptr;
+        };
+        Receive("COM1", reply);
+        host->onReceive = nullptr;
+        EXPECT_TRUE(portKept) << typeGen;
+        EXPECT_FALSE(sim::StateOf(hwnd)->ended) << typeGen;
+        Advance(1);
+        EXPECT_FALSE(device.open) << typeGen;
+        EXPECT_TRUE(sim::StateOf(hwnd)->ended) << typeGen;
+        dlg.reset();
+    }
+}
+
 TEST_F(MainWindow, EmptyLinkDataAndTrayNotificationsChangeNothing) {
     WriteIni(Ini("17", "COMPORT=1\r\n"));
     Device("COM1");

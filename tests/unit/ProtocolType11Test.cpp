@@ -2,6 +2,8 @@
 // index, PR and XR answered to the generator, and the ST/RS/RR poll cycle.
 #include "BridgeFixture.h"
 
+#include "platform/Messages.h"
+
 namespace {
 
 using Items = std::vector<std::pair<int, std::string>>;
@@ -43,6 +45,20 @@ TEST_F(Type11, WorkedExampleReachesTheHostItemByItemThenPollsAfter200ms) {
     EXPECT_TRUE(Writes().empty());
     Advance(1);
     EXPECT_EQ(Writes(), std::vector<Bytes>({Sum("ST")}));
+}
+
+TEST_F(Type11, ForeignReceiveMessagesAreIgnored) {
+    CRelvanDlg& main = StartRunning();
+    // Another process posts or sends the byte message: an ETX there would make
+    // the next reply's first byte its checksum.
+    for (WPARAM wParam : {WPARAM{0x03}, WPARAM{0}, WPARAM{1}, WPARAM{2}}) {
+        main.PostMessage(WM_PORT_CHAR, wParam, 2);
+        main.SendMessage(WM_PORT_CHAR, wParam, 2);
+    }
+    Advance(1);
+    EXPECT_TRUE(main.m_strRxBuf.empty());
+    ReceiveBytes({0x4B, 0x56, 0x37, 0x30, 0x20, 0x4D, 0x41, 0x31, 0x30, 0x30, 0x03, 0x4A});
+    EXPECT_EQ(HostItems(), (Items{{0, "70"}, {1, "100"}}));
 }
 
 TEST_F(Type11, PollCycleRunsStRsRrWhileSilentAndPausesForAReply) {

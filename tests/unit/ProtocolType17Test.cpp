@@ -3,6 +3,8 @@
 // frames split across blocks at every offset.
 #include "BridgeFixture.h"
 
+#include "platform/Messages.h"
+
 #include "serial/LinkPort.h"
 
 namespace {
@@ -137,16 +139,22 @@ TEST_F(Type17, LineEndedAndErrorRepliesReachTheHost) {
 }
 
 TEST_F(Type17, RepliesSplitAcrossBlocksAtEveryOffsetGiveTheSameResult) {
-    // Frames, an ACK frame, an Error line, a line-ended reply, and a frame
-    // whose checksum byte is CR followed by a line that starts with LF.
+    // Frames, an ACK frame, a frame whose checksum byte is 0 followed by an
+    // Error line, a line-ended reply, a frame whose checksum byte is CR
+    // followed by a line that starts with LF, and a frame with a zero byte in
+    // its text (left out of the text).
     const std::string crSum = Frame17('A', "O");
     ASSERT_EQ(crSum.back(), '\r');
-    const std::string stream = Frame17('A', "KV70") + kAckFrame + "Error 12\r\n" +
+    const std::string zeroSum = Frame17('A', "B");
+    ASSERT_EQ(zeroSum.back(), '\0');
+    const std::string zeroInText("\x16\x16\x16\x02"
+                                 "AM\0S6\x03\x6A",
+                                 11);
+    const std::string stream = Frame17('A', "KV70") + kAckFrame + zeroSum + "Error 12\r\n" +
                                Frame17('A', "MA100") + "AKV71\r\n" + crSum + "\nAKV72\r\n" +
-                               Frame17('A', "MS5");
-    ASSERT_EQ(stream.find('\0'), std::string::npos); // zero bytes are left out of the text
-    const Items host{{0, "KV70"}, {0, "DZ 12"}, {0, "MA100"}, {0, "KV71"},
-                     {0, "O"},    {0, "KV72"},  {0, "MS5"}};
+                               zeroInText + Frame17('A', "MS5");
+    const Items host{{0, "KV70"}, {0, "B"},    {0, "DZ 12"}, {0, "MA100"}, {0, "KV71"},
+                     {0, "O"},    {0, "KV72"}, {0, "MS6"},   {0, "MS5"}};
     StartType(17, kConsole);
     const auto expectWhole = [&](const std::string& how) {
         EXPECT_EQ(HostItems(), host) << how;
@@ -163,6 +171,20 @@ TEST_F(Type17, RepliesSplitAcrossBlocksAtEveryOffsetGiveTheSameResult) {
         ReceiveText(std::string(1, byte));
     }
     expectWhole("byte by byte");
+}
+
+TEST_F(Type17, ForeignLinkDataIsIgnored) {
+    CRelvanDlg& main = StartType(17, kConsole);
+    ReceiveText(Frame17('A', "KV70"));
+    // g_rxBlock still holds the reply: another process's message cannot make
+    // it handled again.
+    for (WPARAM wParam : {WPARAM{0}, WPARAM{1}, WPARAM{2}, WPARAM{3}}) {
+        main.PostMessage(WM_LINK_DATA, wParam, 10);
+        EXPECT_EQ(main.SendMessage(WM_LINK_DATA, wParam, 10), 0);
+    }
+    Advance(1);
+    EXPECT_EQ(HostItems(), (Items{{0, "KV70"}}));
+    EXPECT_EQ(LinkBodies(), Texts({"\x06"}));
 }
 
 TEST_F(Type17, AChecksumEqualToEtxDoesNotSwallowTheNextFrame) {

@@ -15,14 +15,17 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// An owner window that records the port messages it receives.
+// An owner window that records the port messages it receives and the bytes it
+// takes from the port by each message's number.
 class RecordingDialog : public CDialog {
 public:
     struct Seen {
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
-        Bytes block; // the first lParam bytes of g_rxBlock, for WM_LINK_DATA
+        Bytes block;     // the bytes taken
+        bool takenAgain; // a second take by the same number gave something
+        Bytes rxBlock;   // the first lParam bytes of g_rxBlock, for WM_LINK_DATA
     };
 
     RecordingDialog() : CDialog(102) { Create(nullptr); }
@@ -31,9 +34,13 @@ public:
         if (message != WM_PORT_CHAR && message != WM_LINK_DATA) {
             return CDialog::WindowProc(message, wParam, lParam, result);
         }
-        Seen seen{message, wParam, lParam, {}};
+        Seen seen{message, wParam, lParam, {}, false, {}};
+        Bytes again;
+        if (take_ && take_(wParam, seen.block)) {
+            seen.takenAgain = take_(wParam, again);
+        }
         if (message == WM_LINK_DATA) {
-            seen.block.assign(g_rxBlock, g_rxBlock + lParam);
+            seen.rxBlock.assign(g_rxBlock, g_rxBlock + lParam);
         }
         seen_.push_back(seen);
         if (message == WM_PORT_CHAR && onByte_) {
@@ -44,7 +51,8 @@ public:
     }
 
     std::vector<Seen> seen_;
-    std::function<void()> onByte_; // runs inside each WM_PORT_CHAR
+    std::function<bool(WPARAM, Bytes&)> take_; // the port's TakeReceived
+    std::function<void()> onByte_;             // runs inside each WM_PORT_CHAR
 };
 
 // A fresh world, made before the owner window registers in it.
@@ -67,6 +75,9 @@ protected:
         return port.Open(&owner, 2, 19200, 'N', 8, 2, EV_RXCHAR, writeBufferSize);
     }
     void OpenAndWatch() {
+        owner.take_ = [this](WPARAM number, Bytes& bytes) {
+            return port.TakeReceived(number, bytes);
+        };
         world.Serial(kDevice);
         ASSERT_EQ(OpenPort(), 1);
         ASSERT_EQ(port.StartWatch(), 1);
@@ -189,16 +200,32 @@ TEST_F(ControlDeskPortTest, QueueingWithoutAnOpenPortIsRefused) {
     EXPECT_TRUE(world.Written(kDevice).empty());
 }
 
-TEST_F(ControlDeskPortTest, DeliversEachByteInOrderIncludingZero) {
+TEST_F(ControlDeskPortTest, DeliversEachReadWholeInOrderIncludingZeroToBeTakenOnce) {
     OpenAndWatch();
+    Bytes burst(300);
+    for (std::size_t i = 0; i < burst.size(); ++i) {
+        burst[i] = static_cast<std::uint8_t>(i * 7);
+    }
     world.Receive(kDevice, {0x41, 0x00, 0xFF});
     world.Receive(kDevice, {0x03});
-    ASSERT_EQ(owner.seen_.size(), 4u);
-    const WPARAM expected[] = {0x41, 0x00, 0xFF, 0x03};
-    for (std::size_t i = 0; i < 4; ++i) {
+    world.Receive(kDevice, burst); // more than one read holds
+    const std::vector<Bytes> expected = {{0x41, 0x00, 0xFF},
+                                         {0x03},
+                                         Bytes(burst.begin(), burst.begin() + 256),
+                                         Bytes(burst.begin() + 256, burst.end())};
+    ASSERT_EQ(owner.seen_.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(owner.seen_[i].message, WM_PORT_CHAR);
-        EXPECT_EQ(owner.seen_[i].wParam, expected[i]);
+        EXPECT_EQ(owner.seen_[i].block, expected[i]);
+        EXPECT_FALSE(owner.seen_[i].takenAgain);
         EXPECT_EQ(owner.seen_[i].lParam, 2);
+    }
+    // Numbers that are not on offer give nothing: those already taken, and
+    // any a foreign message could carry.
+    Bytes bytes;
+    for (const WPARAM number : {owner.seen_[0].wParam, owner.seen_[1].wParam, WPARAM{0}}) {
+        EXPECT_FALSE(port.TakeReceived(number, bytes));
+        EXPECT_TRUE(bytes.empty());
     }
 }
 
@@ -237,7 +264,9 @@ TEST_F(ControlDeskPortTest, LineErrorsAreClearedAndTheBytesStillArrive) {
     world.Receive(kDevice, {0x41, 0x42});
     world.Serial(kDevice).lineErrors = 1;
     world.Receive(kDevice, {0x43});
-    EXPECT_EQ(owner.seen_.size(), 3u);
+    ASSERT_EQ(owner.seen_.size(), 2u);
+    EXPECT_EQ(owner.seen_[0].block, (Bytes{0x41, 0x42}));
+    EXPECT_EQ(owner.seen_[1].block, (Bytes{0x43}));
     EXPECT_EQ(world.Serial(kDevice).lineErrorsCleared, 4u);
     EXPECT_TRUE(port.IsWatchAlive()) << "a framing error does not give the port up";
     EXPECT_TRUE(world.MessageBoxes().empty());
@@ -266,6 +295,9 @@ protected:
     static constexpr const char* kDevice = "\\\\.\\COM5";
 
     void OpenLink() {
+        owner.take_ = [this](WPARAM number, Bytes& bytes) {
+            return port.TakeReceived(number, bytes);
+        };
         world.Serial(kDevice);
         ASSERT_EQ(port.Open(&owner, kDevice, 38400, 0), 1);
     }
@@ -323,8 +355,9 @@ TEST_F(LinkPortTest, BlocksReachTheOwnerWholeUpTo4096Bytes) {
         Bytes joined;
         for (std::size_t i = 0; i < c.counts.size(); ++i) {
             EXPECT_EQ(owner.seen_[i].message, WM_LINK_DATA);
-            EXPECT_EQ(owner.seen_[i].wParam, 0u);
             EXPECT_EQ(owner.seen_[i].lParam, c.counts[i]) << c.size;
+            EXPECT_EQ(owner.seen_[i].block, owner.seen_[i].rxBlock) << c.size;
+            EXPECT_FALSE(owner.seen_[i].takenAgain) << c.size;
             joined.insert(joined.end(), owner.seen_[i].block.begin(), owner.seen_[i].block.end());
         }
         EXPECT_EQ(joined, block) << c.size;

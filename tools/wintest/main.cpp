@@ -23,9 +23,10 @@ const char kUsageText[] = "usage:\n"
                           "  wintest info <title>             print visibility and placement\n"
                           "  wintest close <title>            post WM_CLOSE\n"
                           "  wintest command <title> <id>     post WM_COMMAND with that id\n"
-                          "  wintest post <title> <message> <wParam> <lParam>\n"
+                          "  wintest post <title> <message> <wParam>[,<wParam>...] <lParam>\n"
                           "                                   post any message, as another\n"
-                          "                                   process may (numbers in C syntax)\n"
+                          "                                   process may (numbers in C syntax);\n"
+                          "                                   one post per wParam, in order\n"
                           "  wintest item <title> <id>        print the screen rectangle, state\n"
                           "                                   and text of control <id> inside\n"
                           "  wintest click <title> <id>       click button <id> inside the window\n"
@@ -60,6 +61,22 @@ int postTo(const std::string& title, UINT message, WPARAM wParam, LPARAM lParam 
         return kNotFound;
     }
     return PostMessageA(hwnd, message, wParam, lParam) ? kOk : kNotFound;
+}
+
+// Posts `message` once per wParam of the comma-separated list, in order.
+int postEach(const std::string& title, UINT message, const char* wParams, LPARAM lParam) {
+    for (const char* at = wParams;;) {
+        char* end = nullptr;
+        const auto wParam = static_cast<WPARAM>(std::strtoull(at, &end, 0));
+        if (end == at || (*end != ',' && *end != '\0')) {
+            return kUsage;
+        }
+        const int result = postTo(title, message, wParam, lParam);
+        if (result != kOk || *end == '\0') {
+            return result;
+        }
+        at = end + 1;
+    }
 }
 
 int printInfo(const std::string& title) {
@@ -142,8 +159,8 @@ int run(const std::string& verb, int argc, char** argv) {
         return postTo(title, WM_COMMAND, static_cast<WPARAM>(std::strtoul(argv[3], nullptr, 10)));
     }
     if (verb == "post" && argc == 6) {
-        return postTo(title, static_cast<UINT>(parseNumber(argv[3])), parseNumber(argv[4]),
-                      static_cast<LPARAM>(parseNumber(argv[5])));
+        return postEach(title, static_cast<UINT>(parseNumber(argv[3])), argv[4],
+                        static_cast<LPARAM>(parseNumber(argv[5])));
     }
     if (verb == "item" && argc == 4) {
         return printControl(title, std::atoi(argv[3]));
