@@ -2,6 +2,7 @@
 // else: the generator link, the console panel, the log, the timers and the
 // conversation with the host. Its methods are spread over files by concern:
 //   app/RelvanDlg.cpp            construction, set-up per type, shutdown, dispatch
+//   app/SessionEnd.cpp           Windows shutdown and logoff
 //   app/Configuration.cpp        reading the INI file
 //   app/WriteLog.cpp             the one path of every log entry
 //   protocols/Type11Protocol.cpp, Type13Protocol.cpp, Type17Protocol.cpp
@@ -102,6 +103,7 @@ protected:
     bool OnPaint();
     void OnDestroy();
     void OnClose();
+    void OnEndSession(bool ending);
     void OnTimer(UINT_PTR id);
     void OnStartupTimer();
     void OnCopyData(HWND from, const HostRecord& record);
