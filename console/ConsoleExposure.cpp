@@ -16,7 +16,10 @@
 //   only after Ready UP OK of a ready from the Ready button;
 // - OVER or a pending status report refuses the Ready and Exposure buttons,
 //   as it holds the switch back;
-// - Charge OFF OK drops whatever ready or exposure was under way.
+// - Charge OFF OK drops whatever ready or exposure was under way;
+// - one press, one exposure: after Charge ON OK (Model 1), an exposure end, a
+//   ready cancel and a cleared check, a switch not standing starts nothing
+//   until it has been released (Model 2: reported standing).
 #include "console/Console.h"
 
 #include "bridge/TextFormat.h"
@@ -74,6 +77,7 @@ void CConsole::OnHandSwitchPoll() {
     case kRawStanding:
         s.m_nHandSwitch = kStanding;
         s.m_bXrayDone = 0;
+        s.m_bAwaitStanding = 0;
         break;
     case kRawFirstStage:
         s.m_nHandSwitch = kFirstStage;
@@ -146,7 +150,8 @@ void CConsole::EvaluateFirstStage() {
     ConsoleState& s = m_state;
     ShowHandSwitch(false, true, false);
     const bool exposing = s.m_bExposureStarted != 0 || s.m_bXrayStarted != 0;
-    if (s.m_bOver == 0 && s.m_bSwitchReady == 0 && s.m_bButtonReady == 0 && s.m_bXrayDone == 0) {
+    if (s.m_bOver == 0 && s.m_bSwitchReady == 0 && s.m_bButtonReady == 0 && s.m_bXrayDone == 0 &&
+        s.m_bAwaitStanding == 0) {
         s.m_bSwitchReady = 1;
         Enable(panel::kReady, false);
         StartReady();
@@ -168,14 +173,14 @@ void CConsole::EvaluateSecondStage() {
     if (s.m_bReadyStarted == 0 && s.m_bXrayDone == 0) {
         if (s.m_bOver != 0) {
             RefuseReadyForOver();
-        } else {
+        } else if (s.m_bAwaitStanding == 0) {
             s.m_bSwitchReady = 1;
             StartReady();
         }
     } else if (s.m_bReadyUp != 0 && s.m_bExposureStarted == 0 && s.m_bXrayDone == 0) {
         if (s.m_bOver != 0) {
             RefuseReadyForOver();
-        } else if (SwitchIsLive()) {
+        } else if (SwitchIsLive() && s.m_bAwaitStanding == 0) {
             StartExposureFromSwitch();
         }
     }
@@ -186,6 +191,12 @@ void CConsole::EvaluateSecondStage() {
 // stale then and must not start an exposure.
 bool CConsole::SwitchIsLive() const {
     return m_state.m_nModel != 2 || m_state.m_bButtonReady == 0;
+}
+
+// A switch held through an end, a cancel or a check is no new press: it
+// starts nothing until it is seen standing (Model 2: the last report).
+void CConsole::AwaitRelease() {
+    m_state.m_bAwaitStanding = ReadHandSwitch() == kRawStanding ? 0 : 1;
 }
 
 // An exposure the switch starts belongs to the switch, also within a ready
@@ -290,6 +301,7 @@ void CConsole::CancelReady() {
     s.m_bButtonReady = 0;
     s.m_bReadyStarted = 0;
     s.m_bReadyUp = 0;
+    AwaitRelease();
     Light(panel::kLampReadyUp, false);
     Enable(panel::kExposure, false);
     ShowStatus("Generator Ready Cancel !!");
@@ -329,6 +341,7 @@ void CConsole::EndExposure() {
     Release();
     m_out.Beep(kEndBeepHz, kEndBeepMs);
     ClearSequence();
+    AwaitRelease();
     Enable(panel::kReady, m_state.m_bChargeOn != 0);
     for (int id : {panel::kReadyCancel, panel::kExposure, panel::kExposureCancel}) {
         Enable(id, false);
@@ -391,7 +404,7 @@ void CConsole::OnReadyUp() {
         return;
     }
     if (s.m_nHandSwitch == kSecondStage && s.m_bExposureStarted == 0 && s.m_bXrayDone == 0 &&
-        s.m_bOver == 0 && !ReportPending() && SwitchIsLive() &&
+        s.m_bOver == 0 && !ReportPending() && SwitchIsLive() && s.m_bAwaitStanding == 0 &&
         ReadHandSwitch() == kRawSecondStage) {
         StartExposureFromSwitch();
     }
