@@ -200,6 +200,7 @@ private:
     void ShowHandSwitch(bool standing, bool ready, bool exposure);
     bool SwitchIsLive() const;
     void AwaitRelease();
+    void AwaitNewPress();
     void StartExposureFromSwitch();
     void RefuseReadyForOver();
     void OnSequenceButton(int controlId);

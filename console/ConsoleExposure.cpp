@@ -17,9 +17,10 @@
 // - OVER or a pending status report refuses the Ready and Exposure buttons,
 //   as it holds the switch back;
 // - Charge OFF OK drops whatever ready or exposure was under way;
-// - one press, one exposure: after Charge ON OK (Model 1), an exposure end, a
-//   ready cancel and a cleared check, a switch not standing starts nothing
-//   until it has been released (Model 2: reported standing).
+// - one press, one exposure: after Charge ON OK (Model 1) and a ready cancel
+//   a switch not standing starts nothing until it is seen standing; after an
+//   exposure end or cancel and a cleared check, until it is seen standing
+//   from then on (Model 2: a standing report).
 #include "console/Console.h"
 
 #include "bridge/TextFormat.h"
@@ -77,7 +78,9 @@ void CConsole::OnHandSwitchPoll() {
     case kRawStanding:
         s.m_nHandSwitch = kStanding;
         s.m_bXrayDone = 0;
-        s.m_bAwaitStanding = 0;
+        if (s.m_nModel != 2) {
+            s.m_bAwaitStanding = 0; // Model 2: only a standing report counts
+        }
         break;
     case kRawFirstStage:
         s.m_nHandSwitch = kFirstStage;
@@ -193,10 +196,21 @@ bool CConsole::SwitchIsLive() const {
     return m_state.m_nModel != 2 || m_state.m_bButtonReady == 0;
 }
 
-// A switch held through an end, a cancel or a check is no new press: it
-// starts nothing until it is seen standing (Model 2: the last report).
+// A switch held through a cancelled ready is no new press: it starts
+// nothing until it is seen standing (Model 2: the last report).
 void CConsole::AwaitRelease() {
     m_state.m_bAwaitStanding = ReadHandSwitch() == kRawStanding ? 0 : 1;
+}
+
+// After an exposure or a cleared check a press counts only after the switch
+// is seen standing from now on: Model 1 reads the port, Model 2 waits for a
+// standing report (one sent before may be older than the press it ends).
+void CConsole::AwaitNewPress() {
+    if (m_state.m_nModel == 2) {
+        m_state.m_bAwaitStanding = 1;
+    } else {
+        AwaitRelease();
+    }
 }
 
 // An exposure the switch starts belongs to the switch, also within a ready
@@ -341,7 +355,7 @@ void CConsole::EndExposure() {
     Release();
     m_out.Beep(kEndBeepHz, kEndBeepMs);
     ClearSequence();
-    AwaitRelease();
+    AwaitNewPress();
     Enable(panel::kReady, m_state.m_bChargeOn != 0);
     for (int id : {panel::kReadyCancel, panel::kExposure, panel::kExposureCancel}) {
         Enable(id, false);

@@ -115,7 +115,7 @@ void CConsole::OnReport(const std::string& code, const std::string& value) {
         ShowStatus("Generator HT Reset !!");
         if (s.m_bCheckLatched != 0) {
             s.m_bCheckLatched = 0;
-            AwaitRelease();
+            AwaitNewPress();
         }
     }
 }

@@ -45,9 +45,8 @@ struct ConsoleState {
     int m_bReadyStarted = 0;
     int m_bExposureStarted = 0;
     int m_nPowerPhase = kPhaseOff;
-    // The hand switch starts nothing until it is read standing: set after
-    // Charge ON OK (Model 1), an exposure end, a ready cancel and a check
-    // cleared while the switch was not standing.
+    // The hand switch starts nothing until it is seen standing: after Charge
+    // ON OK (Model 1), a ready cancel, an exposure end and a cleared check.
     int m_bAwaitStanding = 0;
 
     // Selections.
