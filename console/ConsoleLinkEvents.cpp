@@ -99,7 +99,9 @@ void CConsole::OnReport(const std::string& code, const std::string& value) {
             OnPowerReport();
         }
     } else if (code == "LINK") {
-        if (value == "55") {
+        // A console that is off tells the generator nothing, link checks
+        // included, until the next power on.
+        if (value == "55" && s.m_nPowerPhase != kPhaseOff) {
             StopTimer(kTimerWatchdog);
             StartTimer(kTimerLinkAnswer, kLinkAnswerDelayMs);
         }

@@ -150,13 +150,13 @@ void CConsole::PowerOnOk() {
 void CConsole::ChargeOnOk() {
     m_state.m_bChargeOn = 1;
     m_state.m_nPowerPhase = kPhasePowered;
+    Light(panel::kLampCharge, true);
+    ShowStatus("Generator Charge ON OK !!");
     if (m_state.m_nModel == 2) {
         m_state.m_nLinkSwitch = kLinkSwitchUnknown;
     } else {
         AwaitRelease();
     }
-    Light(panel::kLampCharge, true);
-    ShowStatus("Generator Charge ON OK !!");
     for (int id : {panel::kLampAux, panel::kLampSmallFocus, panel::kLampLowScale}) {
         Light(id, true);
     }
@@ -220,11 +220,11 @@ void CConsole::PowerOff() {
 }
 
 // A power sequence still under way must not power the generator on or
-// charge it after it was powered off; an error's power off and the link
-// watchdog belong to the session that ends here.
+// charge it after it was powered off; an error's power off, the link
+// watchdog and a link check's answer belong to the session that ends here.
 void CConsole::StopPowerSequence() {
     for (unsigned id : {kTimerPowerOn, kTimerChargeStart, kTimerChargeDone, kTimerErrorPowerOff,
-                        kTimerWatchdog}) {
+                        kTimerWatchdog, kTimerLinkAnswer}) {
         if (m_state.m_timers.count(id) != 0) {
             StopTimer(id);
         }
