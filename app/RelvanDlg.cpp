@@ -280,6 +280,12 @@ bool CRelvanDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_CLOSE:
         OnClose();
         return true;
+    case WM_QUERYENDSESSION:
+        result = TRUE; // the session may end: WM_ENDSESSION powers off
+        return true;
+    case WM_ENDSESSION:
+        OnEndSession(wParam != 0);
+        return true;
     case WM_LINK_DATA:
         result = OnFrameReceived(wParam, lParam);
         return true;

@@ -3,6 +3,7 @@
 // conversation with the host. Its methods are spread over files by concern:
 //   app/RelvanDlg.cpp            construction, set-up per type, shutdown, dispatch
 //   app/PortRecovery.cpp         a lost generator port, opened again
+//   app/SessionEnd.cpp           Windows shutdown and logoff
 //   app/Configuration.cpp        reading the INI file
 //   app/WriteLog.cpp             the one path of every log entry
 //   protocols/Type11Protocol.cpp, Type13Protocol.cpp, Type17Protocol.cpp
@@ -108,6 +109,7 @@ protected:
     bool OnPaint();
     void OnDestroy();
     void OnClose();
+    void OnEndSession(bool ending);
     void OnTimer(UINT_PTR id);
     void OnStartupTimer();
     void OnCopyData(HWND from, const HostRecord& record);

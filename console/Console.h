@@ -121,6 +121,10 @@ private:
     void OnStateCode(const std::string& code);
     void OnReport(const std::string& code, const std::string& value);
     void OnHandSwitchReport(int linkSwitch);
+    bool PowerOnUnderWay(const char* report);
+    void OnChargeReport();
+    void OnPowerReport();
+    void OnPowerOnReport(const std::string& value);
     void OnStatusReport(const std::string& value);
     void OnData(const std::string& code, const std::string& value1, const std::string& value2);
     void OnLinkAnswerTimer();
@@ -195,6 +199,8 @@ private:
     void EvaluateSecondStage();
     void ShowHandSwitch(bool standing, bool ready, bool exposure);
     bool SwitchIsLive() const;
+    void AwaitRelease();
+    void AwaitNewPress();
     void StartExposureFromSwitch();
     void RefuseReadyForOver();
     void OnSequenceButton(int controlId);

@@ -16,7 +16,11 @@
 //   only after Ready UP OK of a ready from the Ready button;
 // - OVER or a pending status report refuses the Ready and Exposure buttons,
 //   as it holds the switch back;
-// - Charge OFF OK drops whatever ready or exposure was under way.
+// - Charge OFF OK drops whatever ready or exposure was under way;
+// - one press, one exposure: after Charge ON OK (Model 1) and a ready cancel
+//   a switch not standing starts nothing until it is seen standing; after an
+//   exposure end or cancel and a cleared check, until it is seen standing
+//   from then on (Model 2: a standing report).
 #include "console/Console.h"
 
 #include "bridge/TextFormat.h"
@@ -74,6 +78,9 @@ void CConsole::OnHandSwitchPoll() {
     case kRawStanding:
         s.m_nHandSwitch = kStanding;
         s.m_bXrayDone = 0;
+        if (s.m_nModel != 2) {
+            s.m_bAwaitStanding = 0; // Model 2: only a standing report counts
+        }
         break;
     case kRawFirstStage:
         s.m_nHandSwitch = kFirstStage;
@@ -146,7 +153,8 @@ void CConsole::EvaluateFirstStage() {
     ConsoleState& s = m_state;
     ShowHandSwitch(false, true, false);
     const bool exposing = s.m_bExposureStarted != 0 || s.m_bXrayStarted != 0;
-    if (s.m_bOver == 0 && s.m_bSwitchReady == 0 && s.m_bButtonReady == 0 && s.m_bXrayDone == 0) {
+    if (s.m_bOver == 0 && s.m_bSwitchReady == 0 && s.m_bButtonReady == 0 && s.m_bXrayDone == 0 &&
+        s.m_bAwaitStanding == 0) {
         s.m_bSwitchReady = 1;
         Enable(panel::kReady, false);
         StartReady();
@@ -168,14 +176,14 @@ void CConsole::EvaluateSecondStage() {
     if (s.m_bReadyStarted == 0 && s.m_bXrayDone == 0) {
         if (s.m_bOver != 0) {
             RefuseReadyForOver();
-        } else {
+        } else if (s.m_bAwaitStanding == 0) {
             s.m_bSwitchReady = 1;
             StartReady();
         }
     } else if (s.m_bReadyUp != 0 && s.m_bExposureStarted == 0 && s.m_bXrayDone == 0) {
         if (s.m_bOver != 0) {
             RefuseReadyForOver();
-        } else if (SwitchIsLive()) {
+        } else if (SwitchIsLive() && s.m_bAwaitStanding == 0) {
             StartExposureFromSwitch();
         }
     }
@@ -186,6 +194,23 @@ void CConsole::EvaluateSecondStage() {
 // stale then and must not start an exposure.
 bool CConsole::SwitchIsLive() const {
     return m_state.m_nModel != 2 || m_state.m_bButtonReady == 0;
+}
+
+// A switch held through a cancelled ready is no new press: it starts
+// nothing until it is seen standing (Model 2: the last report).
+void CConsole::AwaitRelease() {
+    m_state.m_bAwaitStanding = ReadHandSwitch() == kRawStanding ? 0 : 1;
+}
+
+// After an exposure or a cleared check a press counts only after the switch
+// is seen standing from now on: Model 1 reads the port, Model 2 waits for a
+// standing report (one sent before may be older than the press it ends).
+void CConsole::AwaitNewPress() {
+    if (m_state.m_nModel == 2) {
+        m_state.m_bAwaitStanding = 1;
+    } else {
+        AwaitRelease();
+    }
 }
 
 // An exposure the switch starts belongs to the switch, also within a ready
@@ -290,6 +315,7 @@ void CConsole::CancelReady() {
     s.m_bButtonReady = 0;
     s.m_bReadyStarted = 0;
     s.m_bReadyUp = 0;
+    AwaitRelease();
     Light(panel::kLampReadyUp, false);
     Enable(panel::kExposure, false);
     ShowStatus("Generator Ready Cancel !!");
@@ -329,6 +355,7 @@ void CConsole::EndExposure() {
     Release();
     m_out.Beep(kEndBeepHz, kEndBeepMs);
     ClearSequence();
+    AwaitNewPress();
     Enable(panel::kReady, m_state.m_bChargeOn != 0);
     for (int id : {panel::kReadyCancel, panel::kExposure, panel::kExposureCancel}) {
         Enable(id, false);
@@ -391,7 +418,7 @@ void CConsole::OnReadyUp() {
         return;
     }
     if (s.m_nHandSwitch == kSecondStage && s.m_bExposureStarted == 0 && s.m_bXrayDone == 0 &&
-        s.m_bOver == 0 && !ReportPending() && SwitchIsLive() &&
+        s.m_bOver == 0 && !ReportPending() && SwitchIsLive() && s.m_bAwaitStanding == 0 &&
         ReadHandSwitch() == kRawSecondStage) {
         StartExposureFromSwitch();
     }

@@ -3,7 +3,9 @@
 // ignored.
 #include "console/Console.h"
 
+#include "bridge/TextFormat.h"
 #include "console/ConsoleIds.h"
+#include "support/LogFile.h"
 
 namespace {
 
@@ -16,7 +18,6 @@ constexpr unsigned kFeedbackDelayMs = 1000;
 constexpr int kLinkStanding = 0x30;
 constexpr int kLinkReady = 0x20;
 constexpr int kLinkExposure = 0x00;
-constexpr int kLinkUnknown = 30; // the start value: no position
 constexpr unsigned long kHighestErrorValue = 0x63;
 
 // The value of a report read as a hexadecimal number: its leading hex
@@ -71,10 +72,7 @@ void CConsole::OnStateCode(const std::string& code) {
     } else if (code == "RS03") {
         ShowStatus("Generator Wait");
     } else if (code == "RS04" && m_state.m_bChargeOn == 0) {
-        ChargeOnOk();
-        if (m_state.m_nModel == 2) {
-            StartTimer(kTimerWatchdog, kChargeWatchdogMs);
-        }
+        OnChargeReport();
     } else if (code == "RS05") {
         OnReadyUp();
     } else if (code == "RS06") {
@@ -98,21 +96,17 @@ void CConsole::OnReport(const std::string& code, const std::string& value) {
         if (value == "00") {
             s.m_bPowerOn = 0;
         } else if (value == "01") {
-            s.m_bPowerOn = 1;
-            Call(kMethodPowerLine, {"01"});
-            StartTimer(kTimerPowerOn, kPowerOnDelayMs);
+            OnPowerReport();
         }
     } else if (code == "LINK") {
-        if (value == "55") {
+        // A console that is off tells the generator nothing, link checks
+        // included, until the next power on.
+        if (value == "55" && s.m_nPowerPhase != kPhaseOff) {
             StopTimer(kTimerWatchdog);
             StartTimer(kTimerLinkAnswer, kLinkAnswerDelayMs);
         }
     } else if (code == "R101") {
-        if (s.m_nModel == 2) {
-            Call(kMethodPowerEcho, {value});
-            StartTimer(kTimerChargeStart, kChargeAfterEchoMs);
-        }
-        PowerOnOk();
+        OnPowerOnReport(value);
     } else if (code == "R102") {
         s.m_strKvFeedback = value;
     } else if (code == "R103") {
@@ -121,8 +115,66 @@ void CConsole::OnReport(const std::string& code, const std::string& value) {
         OnStatusReport(value);
     } else if (code == "R105") {
         ShowStatus("Generator HT Reset !!");
-        s.m_bCheckLatched = 0;
+        if (s.m_bCheckLatched != 0) {
+            s.m_bCheckLatched = 0;
+            AwaitNewPress();
+        }
     }
+}
+
+// The power-on reports count only while a power on is under way: after a
+// power off they would charge a console the host was told is off, and
+// again while powered they would send the power-on methods and the
+// charge-on start once more.
+bool CConsole::PowerOnUnderWay(const char* report) {
+    if (m_state.m_nPowerPhase == kPhaseOff) {
+        Log(FormatText("%s without a power on under way: ignored", report), CLogFile::kWarning);
+        return false;
+    }
+    return true;
+}
+
+// RS04: Charge ON OK; Model 2 watches the link from here on.
+void CConsole::OnChargeReport() {
+    if (!PowerOnUnderWay("Generator Charge ON (RS04)")) {
+        return;
+    }
+    ChargeOnOk();
+    if (m_state.m_nModel == 2) {
+        StartTimer(kTimerWatchdog, kChargeWatchdogMs);
+    }
+}
+
+// PS "01": the generator's power is on; once per power on.
+void CConsole::OnPowerReport() {
+    ConsoleState& s = m_state;
+    if (!PowerOnUnderWay("Generator power (PS 01)")) {
+        return;
+    }
+    if (s.m_nPowerPhase != kPhasePowering || s.m_bPowerOn != 0) {
+        Log("Generator power (PS 01) again while powered: ignored", CLogFile::kWarning);
+        return;
+    }
+    s.m_bPowerOn = 1;
+    Call(kMethodPowerLine, {"01"});
+    StartTimer(kTimerPowerOn, kPowerOnDelayMs);
+}
+
+// R101: Power ON OK, once per power on; Model 2 echoes the value and starts
+// the charge 3 s later.
+void CConsole::OnPowerOnReport(const std::string& value) {
+    if (!PowerOnUnderWay("Generator Power ON (R101)")) {
+        return;
+    }
+    if (m_state.m_nPowerPhase != kPhasePowering) {
+        Log("Generator Power ON (R101) again while powered: ignored", CLogFile::kWarning);
+        return;
+    }
+    if (m_state.m_nModel == 2) {
+        Call(kMethodPowerEcho, {value});
+        StartTimer(kTimerChargeStart, kChargeAfterEchoMs);
+    }
+    PowerOnOk();
 }
 
 // HS: the hand switch as the link reports it. It is taken only while no
@@ -136,8 +188,11 @@ void CConsole::OnHandSwitchReport(int linkSwitch) {
     StopTimer(kTimerWatchdog);
     if (m_state.m_bXrayEnded == 0 && m_state.m_bButtonReady == 0) {
         m_state.m_nLinkSwitch = linkSwitch;
+        if (linkSwitch == kLinkStanding) {
+            m_state.m_bAwaitStanding = 0; // released: the next press is a new one
+        }
     } else if (m_state.m_nLinkSwitch != linkSwitch) {
-        m_state.m_nLinkSwitch = kLinkUnknown;
+        m_state.m_nLinkSwitch = kLinkSwitchUnknown;
     }
     StartTimer(kTimerWatchdog, kChargeWatchdogMs);
 }
@@ -177,6 +232,10 @@ void CConsole::OnLinkAnswerTimer() {
 // are released first, then the console powers off as its button does.
 void CConsole::OnWatchdogTimer() {
     StopTimer(kTimerWatchdog);
+    if (m_state.m_nPowerPhase == kPhaseOff) {
+        Log("USB link silent while the console is off", CLogFile::kWarning);
+        return;
+    }
     StopPowerSequence();
     ReleaseLines();
     ChargeOffOk();

@@ -4,6 +4,7 @@
 #include "console/Console.h"
 
 #include "console/ConsoleIds.h"
+#include "support/LogFile.h"
 
 #include <initializer_list>
 
@@ -89,7 +90,14 @@ constexpr int kPowerOffButtons[] = {panel::kModel20kW, panel::kModel32kW, panel:
 
 } // namespace
 
+// A power on while one is under way or done would power the generator on
+// again and send the charge-on start again under a charged console.
 void CConsole::PowerOn() {
+    if (m_state.m_nPowerPhase != kPhaseOff) {
+        Log("Power on while the console is powering or powered: ignored", CLogFile::kWarning);
+        return;
+    }
+    m_state.m_nPowerPhase = kPhasePowering;
     ShowStatus("Generator Power ON Start");
     if (m_state.m_nModel == 1) {
         WritePort(kPortPowerOn);
@@ -122,6 +130,7 @@ void CConsole::StartCharge() {
 }
 
 void CConsole::PowerOnOk() {
+    m_state.m_nPowerPhase = kPhasePowered;
     if (m_state.m_nModel == 1) {
         m_state.m_bPowerOn = 1;
     }
@@ -133,10 +142,21 @@ void CConsole::PowerOnOk() {
     Enable(panel::kPowerOff, true);
 }
 
+// Charge ON OK also ends the power on when Power ON OK is late or missing
+// (Model 1): the power model and power-on buttons are disabled from here
+// too, so that no model change bypasses the OVER judgement of a charged
+// console. The hand switch counts only from here on: Model 2 forgets the
+// position reported before, Model 1 waits for the switch to be released.
 void CConsole::ChargeOnOk() {
     m_state.m_bChargeOn = 1;
+    m_state.m_nPowerPhase = kPhasePowered;
     Light(panel::kLampCharge, true);
     ShowStatus("Generator Charge ON OK !!");
+    if (m_state.m_nModel == 2) {
+        m_state.m_nLinkSwitch = kLinkSwitchUnknown;
+    } else {
+        AwaitRelease();
+    }
     for (int id : {panel::kLampAux, panel::kLampSmallFocus, panel::kLampLowScale}) {
         Light(id, true);
     }
@@ -150,6 +170,10 @@ void CConsole::ChargeOnOk() {
     for (int id : kChargedEdits) {
         Enable(id, true);
     }
+    for (int id : kPowerOffButtons) {
+        Enable(id, false);
+    }
+    Enable(panel::kPowerOff, true);
     StartTimer(kTimerChargeDone, kChargeDoneDelayMs);
     // The hand switch works from now on: a start combination that is OVER
     // must be known before any parameter is stepped (a good one leaves the
@@ -196,9 +220,11 @@ void CConsole::PowerOff() {
 }
 
 // A power sequence still under way must not power the generator on or
-// charge it after it was powered off.
+// charge it after it was powered off; an error's power off, the link
+// watchdog and a link check's answer belong to the session that ends here.
 void CConsole::StopPowerSequence() {
-    for (unsigned id : {kTimerPowerOn, kTimerChargeStart, kTimerChargeDone}) {
+    for (unsigned id : {kTimerPowerOn, kTimerChargeStart, kTimerChargeDone, kTimerErrorPowerOff,
+                        kTimerWatchdog, kTimerLinkAnswer}) {
         if (m_state.m_timers.count(id) != 0) {
             StopTimer(id);
         }
@@ -217,6 +243,7 @@ void CConsole::ReleaseLines() {
 
 void CConsole::ChargeOffOk() {
     m_state.m_bChargeOn = 0;
+    m_state.m_nLinkSwitch = kLinkSwitchUnknown;
     ClearSequence();
     ShowStatus("Generator Charge OFF OK !!");
     Light(panel::kLampCharge, false);
@@ -232,11 +259,15 @@ void CConsole::ChargeOffOk() {
     }
 }
 
+// Every power off ends in Power OFF OK, also when the generator reported its
+// power down (PS "00") or never confirmed its power on: the latches clear
+// and the host hears that the console is off. The generator is told to power
+// off when a power on was given since the last Power OFF OK.
 void CConsole::CompletePowerOff() {
-    if (m_state.m_bPowerOn != 0) {
+    if (m_state.m_nPowerPhase != kPhaseOff || m_state.m_bPowerOn != 0) {
         Call(kMethodPowerOff);
-        PowerOffOk();
     }
+    PowerOffOk();
 }
 
 void CConsole::PowerOffOk() {
@@ -255,6 +286,8 @@ void CConsole::PowerOffOk() {
     s.m_nMaIndex = 0;
     s.m_nSecIndex = kStartSecIndex;
     s.m_nMasIndex = 0;
+    s.m_nPowerPhase = kPhaseOff;
+    s.m_bAwaitStanding = 0;
     ShowStatus("Generator Power OFF OK !!");
     Light(panel::kLampPortOpen, false);
     for (int id : kPowerOffButtons) {

@@ -109,9 +109,18 @@ void CConsole::LoadPanelData() {
     s.m_bRotorHigh = 0;
 }
 
+// The model buttons are disabled while powered; a click that comes all the
+// same is refused. The OVER flag follows the new tables at once (the panel
+// shows it from Charge ON OK, where it is judged again).
 void CConsole::SelectPowerModel(int powerModel) {
+    if (m_state.m_nPowerPhase == kPhasePowered) {
+        Log(FormatText("Power model %d refused: the console is powered", powerModel),
+            CLogFile::kWarning);
+        return;
+    }
     m_state.m_nPowerModel = powerModel;
     ApplyPowerModel();
+    m_state.m_bOver = CombinationIsOver() ? 1 : 0;
 }
 
 // The step indexes stay as they are, even above the new limits.

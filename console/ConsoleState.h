@@ -17,6 +17,17 @@
 // The time step at set-up and after power off.
 constexpr int kStartSecIndex = 14;
 
+// m_nLinkSwitch before any report, and after the console forgot the last
+// one: decimal 30, which matches no hand-switch position.
+constexpr int kLinkSwitchUnknown = 30;
+
+// Where the console is in a power cycle (m_nPowerPhase).
+enum PowerPhase : int {
+    kPhaseOff = 0,      // at set-up and after Power OFF OK
+    kPhasePowering = 1, // power on given, no Power ON OK or Charge ON OK yet
+    kPhasePowered = 2,  // Power ON OK or Charge ON OK came
+};
+
 struct ConsoleState {
     // Sequence: link, charge, ready, exposure and hand switch.
     int m_bPowerOn = 0;
@@ -25,7 +36,7 @@ struct ConsoleState {
     int m_bXrayStarted = 0;
     int m_bXrayEnded = 0;
     int m_bXrayDone = 0;
-    int m_nLinkSwitch = 30; // hand-switch bits from the link; decimal 30 matches no position
+    int m_nLinkSwitch = kLinkSwitchUnknown; // hand-switch bits reported by the link
     int m_bErrorLatched = 0;
     int m_bCheckLatched = 0;
     int m_nHandSwitch = 0; // 0 standing, 1 ready, 2 exposure
@@ -33,6 +44,10 @@ struct ConsoleState {
     int m_bButtonReady = 0;
     int m_bReadyStarted = 0;
     int m_bExposureStarted = 0;
+    int m_nPowerPhase = kPhaseOff;
+    // The hand switch starts nothing until it is seen standing: after Charge
+    // ON OK (Model 1), a ready cancel, an exposure end and a cleared check.
+    int m_bAwaitStanding = 0;
 
     // Selections.
     int m_nPowerModel = 4; // 1 20 kW, 2 32 kW, 3 40 kW, 4 50 kW

@@ -18,6 +18,7 @@ STATUS_EDIT = 1039
 MODEL_EDIT = 1004
 MODEL_20KW = 1068
 PREHEAT_SAVE = 1015
+WM_ENDSESSION = 0x16
 
 
 class Model2Test(ConsoleTestCase):
@@ -95,6 +96,41 @@ class Model2Test(ConsoleTestCase):
         self.assertAfter(lost, max(last_hs + 10.0, last_link + 10.1), 0.0, slack=0.5)
         self.assertLogged(run, "USB Link Deconnection !!")
         self.assertEqual([r.kind for r in host.records()], [113] * 4)
+
+    def test_every_power_off_completes_and_power_reports_count_only_in_a_power_on(self):
+        host = self.host()
+        run, gen = self.console(model=2, host_title=host.title)
+        self.sent(gen, "RS04", timeout=15)
+        self.console_state(host, 1)
+
+        # The host's power on while charged does nothing but a log line.
+        gen.clear()
+        host.send("console 100 1")
+        self.assertLogged(run, "Power on while the console is powering or powered: ignored")
+        # The generator's power down, then an error: the power off ends in Power OFF OK.
+        gen.send("PS", ("00",))
+        gen.send("R104", ("0A",))
+        self.call(gen, 2)
+        self.console_state(host, 2)
+        self.assertLogged(run, "[I] Generator Power OFF OK !!")
+        # A late RS04 charges nothing: the host stays told the console is off.
+        gen.send("RS04")
+        self.assertLogged(run, "Generator Charge ON (RS04) without a power on under way: ignored")
+        time.sleep(1.5)  # past the charge completion it would have brought
+        self.assertEqual(len([r for r in host.records() if r.kind == 113]), 2)
+        self.assertNotIn(1, [c.id for c in gen.calls()])
+
+        # Charged again; the Windows session ends: lines released, powered off, ended.
+        host.send("console 100 1")
+        self.console_state(host, 3, timeout=15)
+        gen.clear()
+        self.assertEqual(tools.wintest(self.prefix, "post", "Relvan", WM_ENDSESSION, 1, 0)[0], 0)
+        self.call(gen, 56, ("00",))
+        self.call(gen, 57, ("00", "00"))
+        self.call(gen, 2)
+        self.console_state(host, 4)
+        self.assertEqual(run.wait_exit(10), 0)
+        self.assertLogged(run, "Windows session ending: powering off")
 
     def console_state(self, host, number, timeout=10):
         """When the host had received its `number`th console-state record (kind 113)."""

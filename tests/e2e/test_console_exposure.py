@@ -86,13 +86,15 @@ class Model2ExposureTest(ConsoleTestCase):
         self.assertAfter(self.call(gen, RELEASE), self.sent(gen, "R104"), 0.0)
         self.wait_text(STATUS_EDIT, "Check : 10 = : - ")
         self.assertTrue(self.item(READY).enabled)
-        # The latched check freezes the switch: held at the second stage, nothing starts.
+        # The latched check freezes the switch: held at the second stage, nothing starts;
+        # nor after R105, as long as it is held: one press, one exposure.
         time.sleep(1.0)
-        gen.set_hand_switch("30")
         gen.send("R105")
         self.wait_text(STATUS_EDIT, "Generator HT Reset !!")
+        time.sleep(1.0)
         self.assertNotIn(READY_LINE, gen.calls())
-        # R105 lets the switch work again.
+        # Released and pressed again, the switch works again.
+        gen.set_hand_switch("30")
         gen.set_hand_switch("20")
         self.call(gen, READY_LINE)
         self.sent(gen, "RS05")
@@ -212,6 +214,9 @@ class Model1ExposureTest(ConsoleTestCase):
         values = [value for _, value in late]
         self.assertEqual(values[:3], [0xFD, 0xFC, 0xFF])
         self.assertAfter(late[2][0], let_go, 0.0, slack=0.05 + 0.5)
+        # Still held at the first stage: the cancelled press starts no ready again.
+        time.sleep(1.0)
+        self.assertNotIn(0xFD, [value for _, _, value in read_write_log(self.port_log)[writes + 2 :]])
         gen.set_hand_switch("30")
         deadline = time.monotonic() + 5
         while read_write_log(self.port_log)[-1][2] != 0xFF and time.monotonic() < deadline:

@@ -1,4 +1,5 @@
-"""Shutdown by WM_CLOSE per generator type, and no busy waiting while idle."""
+"""Shutdown by WM_CLOSE and by the end of the Windows session per generator type, and no
+busy waiting while idle."""
 
 import time
 import unittest
@@ -7,6 +8,7 @@ import tools
 from harness import E2ETestCase, Faults, cpu_ticks, ini_for
 
 START_TIMEOUT = 20
+WM_ENDSESSION = 0x16
 
 
 class CloseTest(E2ETestCase):
@@ -30,6 +32,9 @@ class CloseTest(E2ETestCase):
         self.assertTrue(run.close_window())
         self.assertIsNone(run.wait_exit(2))
         self.assertTrue(tools.window_exists(self.prefix, "Relvan"))
+        # The end of the Windows session (WM_ENDSESSION, ending) ends every type.
+        self.assertEqual(tools.wintest(self.prefix, "post", "Relvan", WM_ENDSESSION, 1, 0)[0], 0)
+        self.assertIsNotNone(run.wait_exit(10))
 
 
 class AboutBoxTest(E2ETestCase):

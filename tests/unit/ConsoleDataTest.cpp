@@ -246,6 +246,7 @@ TEST_F(ConsoleData, OversizedAndShortTablesAreCutOrServeOnlyTheirRows) {
     state.m_nKvIndex = 2;
     state.m_nMaIndex = 30;
     panel->console.RestoreState(state);
+    panel->console.PowerOn();
     Report("PS", "01");
     Report("R101", "01");
     StateCode("RS04");
@@ -262,6 +263,7 @@ TEST_F(ConsoleData, ChargeCompletionShowsStepsAndSignedReferenceData) {
               "[0 kV Step]\r\n0 mA Step=1200\r\n[mA Ref Shift]\r\nC-1_21 Step=-3\r\n"
               "[mA Ref MAREF All Shift]\r\nC-1_44 Step Small=-2\r\n");
     Start("");
+    panel->console.PowerOn();
     Report("PS", "01");
     Report("R101", "01");
     StateCode("RS04");

@@ -84,7 +84,13 @@ private:
     int PickKind(std::mt19937& random) const {
         const ConsoleState& s = State();
         if (s.m_bChargeOn == 0 && random() % 2 == 0) {
-            return s.m_bPowerOn == 0 ? (m_model == 2 ? kPowerUp : kEcho) : kCharged;
+            if (s.m_nPowerPhase == kPhaseOff) {
+                return kPowerOn;
+            }
+            if (s.m_nPowerPhase == kPhasePowering) {
+                return m_model == 2 && s.m_bPowerOn == 0 ? kPowerUp : kEcho;
+            }
+            return kCharged;
         }
         const bool asked = s.m_bReadyStarted != 0 && s.m_bReadyUp == 0;
         const bool exposing = s.m_bExposureStarted != 0;

@@ -16,6 +16,15 @@ protected:
         return lines;
     }
     Lines Release() const { return {m_model == 2 ? "57 00 00" : "port FF"}; }
+    // Whether a ready or an exposure was asserted since the last ClearTrace().
+    bool Asserted() const {
+        for (const char* line : {"port FD", "port FC", "57 01 00", "57 01 01", "25"}) {
+            if (Traced(line)) {
+                return true;
+            }
+        }
+        return false;
+    }
 };
 
 TEST_F(ConsoleExposure, Model2HandSwitchFromReadyToEndAndXrayDoneUntilStanding) {
@@ -111,6 +120,8 @@ TEST_F(ConsoleExposure, Model1PortLinesAndLettingGoMidExposure) {
     EXPECT_TRUE(View(panel::kLampStanding).lit);
 
     // Nor is it the second stage held: the switch's exposure lets go.
+    Switch(0); // released after the cancel: the next press is a new one
+    Advance(kPortPollMs);
     Switch(1);
     Advance(kPortPollMs);
     StateCode("RS05");
@@ -121,6 +132,70 @@ TEST_F(ConsoleExposure, Model1PortLinesAndLettingGoMidExposure) {
     panel->port.space[kStatusRegister] = 0x10;
     Advance(kPortPollMs);
     EXPECT_EQ(Sent(), (Lines{"port FF", "port FF"}));
+}
+
+// One press, one exposure: a switch held through the end of an exposure, a
+// check, a power cycle or a link loss starts nothing until released.
+TEST_F(ConsoleExposure, OnePressGivesOneExposure) {
+    // Model 1: held through an exposure, an error and a power cycle.
+    Charge(1);
+    Switch(2);
+    Poll();
+    StateCode("RS05");
+    StateCode("RS06");
+    Report("R104", "0A");
+    Advance(100);
+    panel->console.PowerOn();
+    Advance(2000);
+    Report("R101", "3A");
+    StateCode("RS04");
+    ClearTrace();
+    Advance(2000);
+    EXPECT_FALSE(Asserted());
+    Switch(0);
+    Poll();
+    Switch(2);
+    Poll();
+    EXPECT_EQ(Sent().back(), "port FD");
+
+    // Model 2: a check cuts the exposure; the held switch does not restart
+    // it when the check clears, nor after EXP-Cancel of a button exposure.
+    Charge(2);
+    Switch(2);
+    Poll();
+    StateCode("RS05");
+    StateCode("RS06");
+    Report("R104", "6D");
+    Report("R105", "");
+    ClearTrace();
+    Advance(200);
+    StateCode("RS05");
+    EXPECT_FALSE(Asserted());
+    Switch(0);
+    Switch(1);
+    Poll();
+    EXPECT_EQ(Sent(), ReadyThenLine());
+
+    // Model 2: the link lost with the switch held; charged again, no report
+    // since: nothing. The first press reported after the charge starts.
+    Charge(2);
+    Switch(2);
+    Poll();
+    Advance(10000);
+    ASSERT_TRUE(Traced("status USB Link Deconnection !!"));
+    panel->console.PowerOn();
+    Report("PS", "01");
+    Advance(1000);
+    Report("R101", "3A");
+    Advance(3000);
+    StateCode("RS04");
+    ClearTrace();
+    Advance(1000);
+    StateCode("RS05");
+    EXPECT_FALSE(Asserted());
+    Switch(1);
+    Poll();
+    EXPECT_EQ(Sent().back(), "57 01 00");
 }
 
 TEST_F(ConsoleExposure, ReadyOrdersWithAec) {
@@ -203,7 +278,12 @@ TEST_F(ConsoleExposure, LatchedReportsFreezeTheHandSwitch) {
     EXPECT_TRUE(View(panel::kLampHandReady).lit); // the lamps keep their last state
     EXPECT_FALSE(View(panel::kLampHandExposure).lit);
     EXPECT_EQ(State().m_nHandSwitch, 0);
-    Report("R105", "");
+    Report("R105", ""); // the switch held since the check is no new press
+    Advance(200);
+    EXPECT_TRUE(Sent().empty());
+    Switch(0);
+    Poll();
+    Switch(1);
     Poll();
     EXPECT_EQ(Sent(), ReadyThenLine());
 

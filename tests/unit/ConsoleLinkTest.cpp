@@ -10,6 +10,7 @@ protected:
     // Model 2, powered on and charged.
     void Charged() {
         Start("Model=2\r\n");
+        panel->console.PowerOn();
         Report("PS", "01");
         Report("R101", "3A");
         StateCode("RS04");
@@ -123,6 +124,7 @@ TEST_F(ConsoleLink, StatusReportsLatchOncePerKind) {
 TEST_F(ConsoleLink, PowerStateFeedbackAndDataReports) {
     for (int model : {1, 2}) {
         Start("Model=" + std::to_string(model) + "\r\n");
+        panel->console.PowerOn();
         Report("PS", "01");
         EXPECT_EQ(State().m_bPowerOn, 1);
         Report("PS", "00");

@@ -95,7 +95,9 @@ TEST_F(ConsoleModeChange, ChangeRoundsUpBothWaysAndClampsToTheModelsSteps) {
 
     // 20 kW: 630 mA x 5 s is above mAs step 34 (250), the model's top, which
     // is taken rather than the table's last row; 10 mA x 1 ms is below step 0.
+    Modify([](ConsoleState& s) { s.m_nPowerPhase = kPhaseOff; }); // the model is chosen off
     Press(panel::kModel20kW);
+    Modify([](ConsoleState& s) { s.m_nPowerPhase = kPhasePowered; });
     const struct {
         int ma;
         int sec;

@@ -49,10 +49,17 @@ TEST_F(ConsoleParameters, StepsStopAtTheirLimitsWithTheirMessages) {
         EXPECT_EQ(View(panel::kStatusEdit).text, name + " Select MIN !!");
     }
 
-    // 20 kW keeps kV step 100: UP reports the maximum at once, DN steps down.
-    Modify([](ConsoleState& s) { s.m_bMasMode = 0; });
+    // 20 kW (chosen while off) keeps kV step 100: UP reports the maximum at
+    // once, DN steps down.
+    Modify([](ConsoleState& s) {
+        s.m_bMasMode = 0;
+        s.m_nPowerPhase = kPhaseOff;
+    });
     Press(panel::kModel20kW);
-    Modify([](ConsoleState& s) { s.m_nKvIndex = 100; });
+    Modify([](ConsoleState& s) {
+        s.m_nPowerPhase = kPhasePowered;
+        s.m_nKvIndex = 100;
+    });
     Press(panel::kKvUp);
     EXPECT_EQ(View(panel::kStatusEdit).text, "kV Select MAX !!");
     Press(panel::kKvDown);

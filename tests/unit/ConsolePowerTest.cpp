@@ -143,11 +143,12 @@ TEST_F(ConsolePower, Model1PortLinesAndTimerChain) {
     EXPECT_EQ(CallIds(), (std::vector<int>{kMethodPowerOff}));
     EXPECT_EQ(OwnerNotes().back(), "powered off");
 
-    // A PS "01" runs the same chain as the button.
+    // Powered off, a PS "01" powers nothing on.
     Clear();
     Report("PS", "01");
     Advance(2000);
-    EXPECT_EQ(CallIds(), (std::vector<int>{56, 1, 23, 8, 9, 22}));
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(Logged("Generator power (PS 01) without a power on under way: ignored"));
 }
 
 TEST_F(ConsolePower, Model1WatchdogReleasesThePortLinesFirst) {
@@ -190,7 +191,7 @@ TEST_F(ConsolePower, PowerOffClearsTheStateAndWaitsInModel2) {
     EXPECT_EQ((std::vector<int>{s.m_bPowerOn, s.m_bChargeOn, s.m_bErrorLatched, s.m_bCheckLatched,
                                 s.m_bMasMode, s.m_nBucky, s.m_nKvIndex, s.m_nSecIndex}),
               (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 14}));
-    EXPECT_EQ(s.m_nLinkSwitch, 0x20);
+    EXPECT_EQ(s.m_nLinkSwitch, kLinkSwitchUnknown); // forgotten
     EXPECT_EQ(s.m_strKvFeedback, "1F4");
     EXPECT_FALSE(Armed(kTimerWatchdog));
     for (int id : {panel::kKvEdit, panel::kTimeEdit, panel::kKvRefEdit, panel::kPreheatEdit}) {
@@ -206,12 +207,105 @@ TEST_F(ConsolePower, PowerOffClearsTheStateAndWaitsInModel2) {
     EXPECT_TRUE(View(panel::kModel50kW).enabled);
 }
 
-TEST_F(ConsolePower, PowerOffWithoutPowerInModel2SendsNothingButChargesOff) {
+TEST_F(ConsolePower, PowerOffWithoutPowerInModel2SendsNothingButCompletes) {
     Start("Model=2\r\n");
     panel->console.PowerOff();
     EXPECT_TRUE(Calls().empty());
     EXPECT_TRUE(panel->port.writes.empty());
-    EXPECT_EQ(OwnerNotes(), (std::vector<std::string>{"status Generator Charge OFF OK !!"}));
+    EXPECT_EQ(OwnerNotes(),
+              (std::vector<std::string>{"status Generator Charge OFF OK !!",
+                                        "status Generator Power OFF OK !!", "powered off"}));
+}
+
+// Every power off ends in Power OFF OK, also without the power flag: after
+// PS "00" (an error's power off), and in Model 1 when R101 never came.
+TEST_F(ConsolePower, EveryPowerOffCompletes) {
+    ChargeModel2();
+    Report("PS", "00");
+    Report("R104", "0A");
+    Advance(100);
+    EXPECT_EQ(OwnerNotes().back(), "powered off");
+    EXPECT_EQ(CallIds().back(), kMethodPowerOff);
+    EXPECT_EQ(State().m_bErrorLatched, 0);
+    EXPECT_TRUE(View(panel::kPowerOn).enabled);
+    Clear();
+    panel->console.PowerOn();
+    Report("R104", "0B"); // not dropped behind a latch left over
+    EXPECT_EQ(View(panel::kStatusEdit).text, "Error : 11 = :kVp FEEDBACK ERROR AT STANDBY");
+
+    Start("Model=1\r\n");
+    panel->console.PowerOn();
+    Advance(2000);
+    StateCode("RS04");
+    EXPECT_FALSE(View(panel::kModel20kW).enabled);
+    EXPECT_FALSE(View(panel::kPowerOn).enabled);
+    EXPECT_TRUE(View(panel::kPowerOff).enabled);
+    Clear();
+    panel->console.OnCommand(panel::kPowerOff);
+    EXPECT_EQ(CallIds(), (std::vector<int>{kMethodPowerOff}));
+    EXPECT_EQ(OwnerNotes().back(), "powered off");
+}
+
+// RS04, PS "01" and R101 count only during a power on; a power on while
+// one is under way or done is only logged.
+TEST_F(ConsolePower, PowerOnEventsCountOnlyDuringAPowerOn) {
+    ChargeModel2();
+    Report("R101", "3A");
+    Report("PS", "01");
+    panel->console.PowerOn();
+    Advance(5000);
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(Logged("Generator Power ON (R101) again while powered: ignored"));
+    EXPECT_TRUE(Logged("Power on while the console is powering or powered: ignored"));
+
+    panel->console.PowerOff();
+    Clear();
+    for (const char* code : {"R101", "PS"}) {
+        Report(code, code[0] == 'P' ? "01" : "3A");
+    }
+    StateCode("RS04"); // late: the host was just told the console is off
+    Advance(5000);
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(State().m_bChargeOn, 0);
+    EXPECT_TRUE(Logged("Generator Charge ON (RS04) without a power on under way: ignored"));
+    for (const auto& note : OwnerNotes()) {
+        EXPECT_NE(note, "charged");
+    }
+
+    Start("Model=1\r\n");
+    panel->console.PowerOn();
+    Clear();
+    panel->console.PowerOn();
+    Advance(2000);
+    EXPECT_EQ(CallIds(), (std::vector<int>{1, 23, 8, 9, 22})); // once
+    Report("R101", "3A");
+    StateCode("RS04");
+    Clear();
+    panel->console.PowerOn(); // the host's 100 "1" while charged
+    EXPECT_TRUE(PortValues().empty());
+    EXPECT_TRUE(Calls().empty());
+}
+
+// The model buttons are disabled from Charge ON OK too, and a model chosen
+// is judged against OVER at once: 60 kV at 400 mA for 0.025 s is OVER for
+// 20 kW (at most 50 kV), not for 50 kW.
+TEST_F(ConsolePower, AModelChangeCannotBypassOver) {
+    Start("Model=1\r\n");
+    ConsoleState state = State();
+    state.m_nKvIndex = 20;
+    state.m_nMaIndex = 16;
+    panel->console.RestoreState(state);
+    panel->console.OnCommand(panel::kModel20kW);
+    EXPECT_EQ(State().m_bOver, 1);
+    panel->console.OnCommand(panel::kModel50kW);
+    EXPECT_EQ(State().m_bOver, 0);
+
+    panel->console.PowerOn();
+    Advance(2000);
+    StateCode("RS04"); // R101 late or never
+    panel->console.OnCommand(panel::kModel20kW);
+    EXPECT_EQ(State().m_nPowerModel, 4);
+    EXPECT_TRUE(Logged("Power model 1 refused: the console is powered"));
 }
 
 // Powering off while the power-on chain still runs must not power on,

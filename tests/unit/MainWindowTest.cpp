@@ -186,28 +186,39 @@ TEST_F(MainWindow, DefaultTypeShowsOnlyTheTrayIconAndIgnoresClose) {
     EXPECT_FALSE(State().ended);
 }
 
+// WM_CLOSE, and the end of the Windows session (shutdown, logoff).
 TEST_F(MainWindow, CloseEndsTheSerialTypesAfterClosingTheirPorts) {
     const std::pair<std::string, std::string> cases[] = {
         {Ini("11", "COMPORT=1\r\n"), "COM1"},
         {Ini("13", "COMPORT=1\r\n"), "COM1"},
         {Ini("17", "COMPORT=1\r\n"), "COM1"},
     };
-    for (const auto& [ini, deviceName] : cases) {
-        WriteIni(ini);
-        sim::SerialDevice& device = Device(deviceName);
-        CRelvanDlg& main = Start();
-        ASSERT_TRUE(device.open) << ini;
-        Advance(300);
-        HWND hwnd = main.GetSafeHwnd();
-        main.PostMessage(WM_CLOSE);
-        Advance(10);
-        EXPECT_FALSE(device.open) << ini;
-        EXPECT_EQ(main.m_pPort, nullptr);
-        EXPECT_EQ(main.m_pLinkPort, nullptr);
-        EXPECT_TRUE(sim::StateOf(hwnd)->ended) << ini;
-        EXPECT_EQ(main.GetSafeHwnd(), nullptr);
-        EXPECT_FALSE(sim::World::Get().TrayIconShown());
-        dlg.reset();
+    for (const UINT message : {WM_CLOSE, WM_ENDSESSION}) {
+        for (const auto& [ini, deviceName] : cases) {
+            WriteIni(ini);
+            sim::SerialDevice& device = Device(deviceName);
+            CRelvanDlg& main = Start();
+            ASSERT_TRUE(device.open) << ini;
+            Advance(300);
+            HWND hwnd = main.GetSafeHwnd();
+            if (message == WM_ENDSESSION) {
+                EXPECT_EQ(main.SendMessage(WM_QUERYENDSESSION, 0, 0), TRUE);
+                main.SendMessage(WM_ENDSESSION, FALSE, 0); // not ending after all
+                EXPECT_TRUE(device.open) << ini;
+                main.SendMessage(WM_ENDSESSION, TRUE, 0);
+                EXPECT_FALSE(device.open) << ini; // before the handler returns
+            } else {
+                main.PostMessage(message);
+            }
+            Advance(10);
+            EXPECT_FALSE(device.open) << ini;
+            EXPECT_EQ(main.m_pPort, nullptr);
+            EXPECT_EQ(main.m_pLinkPort, nullptr);
+            EXPECT_TRUE(sim::StateOf(hwnd)->ended) << ini;
+            EXPECT_EQ(main.GetSafeHwnd(), nullptr);
+            EXPECT_FALSE(sim::World::Get().TrayIconShown());
+            dlg.reset();
+        }
     }
 }
 
@@ -327,6 +338,20 @@ TEST_F(ConsoleWindow, WithAHostBothWindowsShrinkAndTheTrayIconIsAdded) {
     main.DestroyWindow();
     EXPECT_EQ(RecordingConsole::calls.back(), "destroy");
     EXPECT_EQ(main.m_pConsole, nullptr);
+}
+
+// At shutdown or logoff no timer will fire: the console powers off at once,
+// the tray icon goes, and the program ends.
+TEST_F(ConsoleWindow, TheEndOfTheSessionPowersTheConsoleOffAtOnce) {
+    CRelvanDlg& main = Start();
+    Advance(250);
+    RecordingConsole::calls.clear();
+    HWND hwnd = main.GetSafeHwnd();
+    main.SendMessage(WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(RecordingConsole::calls, (std::vector<std::string>{"power off"}));
+    EXPECT_FALSE(sim::World::Get().TrayIconShown());
+    Advance(10);
+    EXPECT_TRUE(sim::StateOf(hwnd)->ended);
 }
 
 TEST_F(ConsoleWindow, APanelThatCannotBeCreatedIsLoggedAndLeftOut) {
