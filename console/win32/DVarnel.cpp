@@ -31,8 +31,21 @@ namespace {
 constexpr char kSiteClass[] = "RelvanLinkSite";
 constexpr UINT WM_DELIVER_EVENTS = WM_APP + 1;
 constexpr char kControlName[] = "Link control {7127E44D-6E77-4C78-B2C9-502CB56EE693}";
+// The control's PortState event (relvanlink.dll's LinkCodes.h).
+constexpr int kPortStateEvent = 100;
+// A status text waiting in the event queue beside the events.
+constexpr int kStatusEntry = -1;
 
-enum LogLevel { kError = 1, kWarning = 2 };
+enum LogLevel { kError = 1, kWarning = 2, kInformation = 3 };
+
+// What a failed call reports: the control's own text when it gives one.
+std::string FailureText(HRESULT outcome, const EXCEPINFO& exception) {
+    if (outcome != DISP_E_EXCEPTION || exception.bstrDescription == nullptr) {
+        return HResultText(outcome);
+    }
+    const HRESULT code = exception.scode != 0 ? exception.scode : outcome;
+    return BstrToNarrow(exception.bstrDescription) + " (" + HResultText(code) + ")";
+}
 
 LRESULT CALLBACK SiteWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -51,11 +64,12 @@ bool RegisterSiteClass() {
 
 class CDVarnel::Hosting {
 public:
-    Hosting(LinkLog log, LinkEventHandler handler)
-        : m_log(std::move(log)), m_handler(std::move(handler)) {}
+    Hosting(LinkLog log, LinkEventHandler handler, LinkStatus status)
+        : m_log(std::move(log)), m_handler(std::move(handler)), m_status(std::move(status)) {}
 
     bool Create(HWND parent, int id, const RECT& rect);
     void SetHandler(LinkEventHandler handler) { m_handler = std::move(handler); }
+    void SetStatus(LinkStatus status) { m_status = std::move(status); }
     bool HasControl() const { return m_dispatch != nullptr; }
     HWND Window() const { return m_window; }
     void Call(int dispatchId, const LinkArgs& args);
@@ -74,12 +88,16 @@ private:
     void ConnectEvents();
     void ReleaseControl();
     void PostDelivery();
+    void Deliver(int eventId, const LinkArgs& args);
+    void OnPortState(const LinkArgs& args);
+    void OnCallResult(int dispatchId, HRESULT outcome, const EXCEPINFO& exception);
     // Leaves a call (or a handler) counted in `depth`; may delete this.
     void Leave(int& depth);
     void Log(const std::string& text, int level) const;
 
     LinkLog m_log;
     LinkEventHandler m_handler;
+    LinkStatus m_status;
     HWND m_window = nullptr;
     bool m_oleInitialized = false;
     LinkSite* m_site = nullptr;
@@ -241,15 +259,33 @@ void CDVarnel::Hosting::Call(int dispatchId, const LinkArgs& args) {
         VariantClear(&value);
     }
     VariantClear(&result);
+    OnCallResult(dispatchId, outcome, exception);
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrHelpFile);
-    if (FAILED(outcome) && m_failedMethods.insert(dispatchId).second) {
-        Log(std::string(kControlName) + " method " + std::to_string(dispatchId) +
-                " failed: " + HResultText(outcome),
-            kError);
-    }
     Leave(m_calls);
+}
+
+// The first failure of each method is logged, and the first success after
+// failures; the operator sees the first failure after successes.
+void CDVarnel::Hosting::OnCallResult(int dispatchId, HRESULT outcome, const EXCEPINFO& exception) {
+    const std::string method = std::string(kControlName) + " method " + std::to_string(dispatchId);
+    if (SUCCEEDED(outcome)) {
+        if (!m_failedMethods.empty()) {
+            m_failedMethods.clear();
+            Log(method + " succeeds again", kInformation);
+        }
+        return;
+    }
+    const std::string text = FailureText(outcome, exception);
+    if (m_failedMethods.empty()) {
+        const bool described = outcome == DISP_E_EXCEPTION && exception.bstrDescription != nullptr;
+        Queue(kStatusEntry, {described ? BstrToNarrow(exception.bstrDescription) + " !!"
+                                       : "USB Link Call Failed !!"});
+    }
+    if (m_failedMethods.insert(dispatchId).second) {
+        Log(method + " failed: " + text, kError);
+    }
 }
 
 void CDVarnel::Hosting::Queue(int eventId, LinkArgs args) {
@@ -279,12 +315,36 @@ void CDVarnel::Hosting::DeliverEvents() {
     while (!m_events.empty() && !m_retired) {
         std::pair<int, LinkArgs> event = std::move(m_events.front());
         m_events.pop_front();
-        if (m_handler) {
-            LinkEventHandler handler = m_handler;
-            handler(event.first, event.second);
-        }
+        Deliver(event.first, event.second);
     }
     Leave(m_handlers);
+}
+
+void CDVarnel::Hosting::Deliver(int eventId, const LinkArgs& args) {
+    if (eventId == kPortStateEvent) {
+        OnPortState(args);
+    } else if (eventId == kStatusEntry) {
+        if (m_status && !args.empty()) {
+            LinkStatus status = m_status;
+            status(args[0]);
+        }
+    } else if (m_handler) {
+        LinkEventHandler handler = m_handler;
+        handler(eventId, args);
+    }
+}
+
+// PortState(port, state, text): "open" again is good news, the rest trouble.
+void CDVarnel::Hosting::OnPortState(const LinkArgs& args) {
+    if (args.size() < 3) {
+        return;
+    }
+    const bool up = args[1] == "open";
+    Log(args[2], up ? kInformation : kWarning);
+    if (m_status) {
+        LinkStatus status = m_status;
+        status(up ? args[2] : args[2] + " !!");
+    }
 }
 
 void CDVarnel::Hosting::Leave(int& depth) {
@@ -392,9 +452,16 @@ void CDVarnel::SetEventHandler(LinkEventHandler handler) {
     }
 }
 
+void CDVarnel::SetStatusHandler(LinkStatus status) {
+    m_status = status;
+    if (m_hosting != nullptr) {
+        m_hosting->SetStatus(std::move(status));
+    }
+}
+
 bool CDVarnel::Create(HWND parent, int id, const RECT& rect) {
     Destroy();
-    m_hosting = new Hosting(m_log, m_handler);
+    m_hosting = new Hosting(m_log, m_handler, m_status);
     if (!m_hosting->Create(parent, id, rect)) {
         Destroy();
         return false;

@@ -15,6 +15,8 @@ std::string ProgramFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
+const std::string kControl = "Link control {7127E44D-6E77-4C78-B2C9-502CB56EE693}";
+
 // What regsvr32 does: the DLL's own DllRegisterServer or DllUnregisterServer.
 bool RegisterComponent(bool enter) {
     HMODULE dll = LoadLibraryA((ProgramFolder() + "relvanlink.dll").c_str());
@@ -89,8 +91,8 @@ protected:
         LinkSiteFixture::TearDown();
         DeleteFileA(m_ini.c_str());
     }
-    void WriteIni(int port) {
-        const std::string text = "[Generator]\r\nLinkPort=" + std::to_string(port) + "\r\n";
+    void WriteIni(const std::string& port) {
+        const std::string text = "[Generator]\r\nLinkPort=" + port + "\r\n";
         HANDLE file =
             CreateFileA(m_ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
@@ -117,19 +119,31 @@ TEST_F(LinkControlWine, HostsTheComponentOverASerialLine) {
     }
     m_log.clear();
 
-    // Registered, with a port that cannot be opened: every call accepted.
+    // Registered, with a port that cannot be opened: the control says so
+    // once (a warning naming the port), each method's first failure is
+    // logged with the control's text, and the operator is shown both.
     ASSERT_TRUE(RegisterComponent(true));
-    WriteIni(49);
+    WriteIni("COM49");
     {
         CDVarnel link;
         Attach(link);
         ASSERT_TRUE(link.Create(m_parent, 1076, m_rect));
         Call(link, 43, {"28", "410", "50"});
-        EXPECT_TRUE(m_log.empty());
+        Call(link, 43, {"28", "410", "50"});
+        Call(link, 1, {});
+        Pump([&] { return m_status.size() >= 2; });
+        const std::string text = "USB link COM49 cannot be opened: error 2";
+        EXPECT_EQ(m_log, (std::vector<LinkLogLine>{
+                             {kControl + " method 43 failed: " + text + " (0x80070002)", 1},
+                             {kControl + " method 1 failed: " + text + " (0x80070002)", 1},
+                             {text, 2}}));
+        EXPECT_EQ(m_status, (std::vector<std::string>{text + " !!", text + " !!"}));
     }
+    m_log.clear();
 
-    // On COM41: the site window is child 1076 with the control active in it.
-    WriteIni(41);
+    // On COM41 (written as "com41"): the site window is child 1076 with the
+    // control active in it.
+    WriteIni(" com41 ");
     Device device;
     ASSERT_TRUE(device.IsOpen()) << "COM42 missing: run through run-wine-unit-tests.sh";
     CDVarnel link;
