@@ -112,6 +112,7 @@ private:
     int m_handlers = 0;
     bool m_retired = false;
     std::set<int> m_failedMethods;
+    bool m_portTroubleShown = false;
 };
 
 namespace {
@@ -267,7 +268,8 @@ void CDVarnel::Hosting::Call(int dispatchId, const LinkArgs& args) {
 }
 
 // The first failure of each method is logged, and the first success after
-// failures; the operator sees the first failure after successes.
+// failures; the operator sees the first failure after successes, unless the
+// control has already shown what is wrong with its port.
 void CDVarnel::Hosting::OnCallResult(int dispatchId, HRESULT outcome, const EXCEPINFO& exception) {
     const std::string method = std::string(kControlName) + " method " + std::to_string(dispatchId);
     if (SUCCEEDED(outcome)) {
@@ -278,7 +280,7 @@ void CDVarnel::Hosting::OnCallResult(int dispatchId, HRESULT outcome, const EXCE
         return;
     }
     const std::string text = FailureText(outcome, exception);
-    if (m_failedMethods.empty()) {
+    if (m_failedMethods.empty() && !m_portTroubleShown) {
         const bool described = outcome == DISP_E_EXCEPTION && exception.bstrDescription != nullptr;
         Queue(kStatusEntry, {described ? BstrToNarrow(exception.bstrDescription) + " !!"
                                        : "USB Link Call Failed !!"});
@@ -340,10 +342,11 @@ void CDVarnel::Hosting::OnPortState(const LinkArgs& args) {
         return;
     }
     const bool up = args[1] == "open";
+    m_portTroubleShown = !up;
     Log(args[2], up ? kInformation : kWarning);
     if (m_status) {
         LinkStatus status = m_status;
-        status(up ? args[2] : args[2] + " !!");
+        status(args[2] + " !!");
     }
 }
 
