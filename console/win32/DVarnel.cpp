@@ -38,11 +38,8 @@ constexpr int kStatusEntry = -1;
 
 enum LogLevel { kError = 1, kWarning = 2, kInformation = 3 };
 
-// What a failed call reports: the control's own text when it gives one.
+// What a call that failed with the control's own text reports.
 std::string FailureText(HRESULT outcome, const EXCEPINFO& exception) {
-    if (outcome != DISP_E_EXCEPTION || exception.bstrDescription == nullptr) {
-        return HResultText(outcome);
-    }
     const HRESULT code = exception.scode != 0 ? exception.scode : outcome;
     return BstrToNarrow(exception.bstrDescription) + " (" + HResultText(code) + ")";
 }
@@ -111,7 +108,8 @@ private:
     int m_calls = 0;
     int m_handlers = 0;
     bool m_retired = false;
-    std::set<int> m_failedMethods;
+    std::set<int> m_refusedMethods;
+    std::set<int> m_failingMethods;
     bool m_portTroubleShown = false;
 };
 
@@ -267,26 +265,33 @@ void CDVarnel::Hosting::Call(int dispatchId, const LinkArgs& args) {
     Leave(m_calls);
 }
 
-// The first failure of each method is logged, and the first success after
-// failures; the operator sees the first failure after successes, unless the
-// control has already shown what is wrong with its port.
+// A call that the control refuses (a method it lacks, arguments it does not
+// take) is logged once per method. A call that fails with the control's own
+// text (its link cannot carry it) is logged at its method's first failure,
+// and the first success after such failures is logged; the operator sees the
+// first of them, unless the control has already shown what is wrong with its
+// port.
 void CDVarnel::Hosting::OnCallResult(int dispatchId, HRESULT outcome, const EXCEPINFO& exception) {
     const std::string method = std::string(kControlName) + " method " + std::to_string(dispatchId);
     if (SUCCEEDED(outcome)) {
-        if (!m_failedMethods.empty()) {
-            m_failedMethods.clear();
+        if (!m_failingMethods.empty()) {
+            m_failingMethods.clear();
             Log(method + " succeeds again", kInformation);
         }
         return;
     }
-    const std::string text = FailureText(outcome, exception);
-    if (m_failedMethods.empty() && !m_portTroubleShown) {
-        const bool described = outcome == DISP_E_EXCEPTION && exception.bstrDescription != nullptr;
-        Queue(kStatusEntry, {described ? BstrToNarrow(exception.bstrDescription) + " !!"
-                                       : "USB Link Call Failed !!"});
+    const bool described = outcome == DISP_E_EXCEPTION && exception.bstrDescription != nullptr;
+    if (!described) {
+        if (m_refusedMethods.insert(dispatchId).second) {
+            Log(method + " failed: " + HResultText(outcome), kError);
+        }
+        return;
     }
-    if (m_failedMethods.insert(dispatchId).second) {
-        Log(method + " failed: " + text, kError);
+    if (m_failingMethods.empty() && !m_portTroubleShown) {
+        Queue(kStatusEntry, {BstrToNarrow(exception.bstrDescription) + " !!"});
+    }
+    if (m_failingMethods.insert(dispatchId).second) {
+        Log(method + " failed: " + FailureText(outcome, exception), kError);
     }
 }
 

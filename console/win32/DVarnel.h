@@ -15,11 +15,11 @@
 //
 // Faults: creation failing (class not registered included) gives a false
 // Create and one error line with the HRESULT in hex; a method that the
-// control lacks or that fails gives one error line per dispatch id, with the
-// control's own text when it gives one, then silence until a call succeeds
-// again, which is logged once. The first failure after calls succeeded is
-// shown to the operator as a status text. Invoke without a control does
-// nothing.
+// control lacks or refuses gives one error line per dispatch id. A call that
+// fails with the control's own text (its link cannot carry it) gives one
+// error line per dispatch id with that text until a call succeeds again,
+// which is logged once; the first such failure is shown to the operator as a
+// status text. Invoke without a control does nothing.
 //
 // The control's PortState event (id 100: port, state, text) is the site's
 // own: its text is logged (lost or not opened as a warning, open again as
