@@ -16,6 +16,23 @@ from harness import E2ETestCase
 CLASS_KEY = r"HKCR\CLSID\{7127E44D-6E77-4C78-B2C9-502CB56EE693}"
 
 
+# Calls methods by name as an integrator's script would: first with no port set (the
+# failure comes back with the control's text), then with one (the call goes out before
+# the script ends and releases the control).
+SCRIPT = """On Error Resume Next
+Set link = CreateObject("RelvanLink.LinkControl.1")
+link.Method1
+WScript.Echo "Method1 " & Hex(Err.Number) & " " & Err.Description
+Err.Clear
+Set ini = CreateObject("Scripting.FileSystemObject").CreateTextFile(WScript.Arguments(0), True)
+ini.Write "[Generator]" & vbCrLf & "LinkPort=COM%d" & vbCrLf
+ini.Close
+Set link = CreateObject("RelvanLink.LinkControl.1")
+WScript.Echo "Method57 " & link.Method57("01", "00") & " " & Hex(Err.Number)
+"""
+SCRIPT_COM = 31
+
+
 class LinkComponentTest(E2ETestCase):
     def query(self, key):
         result = subprocess.run(
@@ -33,6 +50,28 @@ class LinkComponentTest(E2ETestCase):
         self.assertEqual(0, self.query(CLASS_KEY + r"\Control")[0])
         self.prefix.unregister_link_component(bin_dir)
         self.assertNotEqual(0, self.query(CLASS_KEY)[0])
+
+    def test_a_script_calls_methods_by_name(self):
+        self.prefix.register_link_component(tools.BIN_DIR)
+        self.addCleanup(self.prefix.unregister_link_component, tools.BIN_DIR)
+        self.assertEqual(0, self.query(CLASS_KEY + r"\TypeLib")[0])
+        self.assertEqual(0, self.query(r"HKCR\TypeLib\{3E6A4C0B-9D1F-4B8E-8C55-2F1B7A9D4E61}\1.0")[0])
+        line = self.generator_line(self.serial(SCRIPT_COM))
+        script = os.path.join(self.dir, "calls.vbs")
+        with open(script, "w") as out:
+            out.write((SCRIPT % SCRIPT_COM).replace("\n", "\r\n"))
+        # The control reads Lumora.ini beside the program that hosts it: cscript.exe.
+        ini = os.path.join(self.prefix.path, "drive_c", "windows", "system32", "Lumora.ini")
+        self.addCleanup(lambda: os.path.exists(ini) and os.remove(ini))
+        result = subprocess.run(
+            ["wine", "cscript", "//nologo", self.prefix.windows_path(script), self.prefix.windows_path(ini)],
+            env=self.prefix.env, timeout=60, stdout=subprocess.PIPE,
+        )
+        lines = result.stdout.decode("latin-1").split()
+        text = " ".join(lines)
+        self.assertIn("Method1 80040230 USB link has no port: LinkPort is not set", text)
+        self.assertIn("Method57 True 0", text)
+        self.assertEqual(line.read_exactly(len(b"CALL\t57\t01\t00\n"), 5), b"CALL\t57\t01\t00\n")
 
     def regsvr32(self, *args):
         return subprocess.run(["wine", "regsvr32", "/s"] + list(args), env=self.prefix.env, timeout=60).returncode

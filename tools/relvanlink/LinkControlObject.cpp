@@ -5,6 +5,7 @@
 #include "console/win32/OleText.h"
 #include "tools/relvanlink/LinkCodes.h"
 #include "tools/relvanlink/LinkGuids.h"
+#include "tools/relvanlink/LinkTypeInfo.h"
 #include "tools/relvanlink/Module.h"
 
 #include <algorithm>
@@ -147,19 +148,31 @@ STDMETHODIMP LinkControlObject::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) {
         return E_POINTER;
     }
-    *count = 0;
+    *count = 1;
     return S_OK;
 }
 
-STDMETHODIMP LinkControlObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
+STDMETHODIMP LinkControlObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (info == nullptr) {
+        return E_POINTER;
     }
-    return E_NOTIMPL;
+    *info = nullptr;
+    return index == 0 ? LinkTypeInfo(DIID_RelvanLinkMethods, info) : DISP_E_BADINDEX;
 }
 
-STDMETHODIMP LinkControlObject::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return DISP_E_UNKNOWNNAME;
+// The methods by their names in the type library ("Method43").
+STDMETHODIMP LinkControlObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
+                                              DISPID* ids) {
+    if (!IsEqualIID(iid, IID_NULL)) {
+        return DISP_E_UNKNOWNINTERFACE;
+    }
+    ITypeInfo* info = nullptr;
+    HRESULT result = LinkTypeInfo(DIID_RelvanLinkMethods, &info);
+    if (SUCCEEDED(result)) {
+        result = info->GetIDsOfNames(names, count, ids);
+        info->Release();
+    }
+    return result;
 }
 
 // Any number of arguments, in call order once OLE's reversal is undone. The
@@ -229,10 +242,7 @@ STDMETHODIMP LinkControlObject::FindConnectionPoint(REFIID iid, IConnectionPoint
 }
 
 STDMETHODIMP LinkControlObject::GetClassInfo(ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
+    return LinkTypeInfo(CLSID_RelvanLink, info);
 }
 
 STDMETHODIMP LinkControlObject::GetGUID(DWORD kind, GUID* guid) {

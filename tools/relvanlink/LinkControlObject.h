@@ -16,7 +16,9 @@
 // What a container needs to create and activate it: IOleObject (in-place
 // activation in the site's window), IOleInPlaceObject, IOleControl,
 // IPersistStreamInit (no state to keep), IConnectionPointContainer and
-// IProvideClassInfo2, whose GetGUID names the event dispinterface.
+// IProvideClassInfo2, whose GetGUID names the event dispinterface and whose
+// GetClassInfo describes the class from the type library. Scripts call the
+// methods by name (GetIDsOfNames, GetTypeInfo: RelvanLink.idl).
 #pragma once
 
 #include "tools/relvanlink/ConnectionPoint.h"

@@ -2,6 +2,9 @@
 
 #include "tools/relvanlink/LinkControlObject.h"
 #include "tools/relvanlink/LinkGuids.h"
+#include "tools/relvanlink/LinkTypeInfo.h"
+
+#include "console/win32/OleText.h"
 
 #include <olectl.h>
 
@@ -126,6 +129,7 @@ LONG WriteEntries(const std::string& modulePath) {
         {key + "\\MiscStatus", nullptr, "0"},
         {key + "\\MiscStatus\\1", nullptr, std::to_string(LinkControlObject::kMiscStatus)},
         {key + "\\Version", nullptr, "1.0"},
+        {key + "\\TypeLib", nullptr, kRelvanLinkLibIdText},
     };
     for (const auto& entry : entries) {
         const LONG result = SetText(entry.path, entry.name, entry.text);
@@ -142,7 +146,28 @@ LONG WriteEntries(const std::string& modulePath) {
                : SetText(std::string(kProgId) + "\\CLSID", nullptr, kRelvanLinkClsidText);
 }
 
+// The type library in this module's resources, registered (TypeLib key and
+// its dispinterfaces) or unregistered.
+HRESULT RegisterTypeLibrary(const std::string& modulePath) {
+    ITypeLib* library = nullptr;
+    HRESULT result = LoadLinkTypeLib(modulePath, &library);
+    if (FAILED(result)) {
+        return result;
+    }
+    BSTR path = NarrowToBstr(modulePath);
+    result = path != nullptr ? RegisterTypeLib(library, path, nullptr) : E_OUTOFMEMORY;
+    SysFreeString(path);
+    library->Release();
+    return result;
+}
+
+void UnregisterTypeLibrary() {
+    const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+    UnRegisterTypeLib(LIBID_RelvanLink, 1, 0, LOCALE_NEUTRAL, kind);
+}
+
 LONG RemoveEntries() {
+    UnregisterTypeLibrary();
     const LONG result = DeleteTree(ClassKey());
     if (result != ERROR_SUCCESS || !ProgIdFree()) {
         return result;
@@ -166,7 +191,11 @@ HRESULT RegisterLinkControl(const std::string& modulePath) {
         RemoveEntries();
         return FromRegistry(result);
     }
-    return S_OK;
+    const HRESULT typeLibrary = RegisterTypeLibrary(modulePath);
+    if (FAILED(typeLibrary)) {
+        RemoveEntries();
+    }
+    return typeLibrary;
 }
 
 HRESULT UnregisterLinkControl(const std::string& modulePath) {

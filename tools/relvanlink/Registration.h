@@ -7,7 +7,8 @@
 
 // Under HKEY_CLASSES_ROOT: CLSID\{class id} with the control's name,
 // InprocServer32 (`modulePath`, ThreadingModel Apartment), ProgID, Control,
-// MiscStatus and Version; and the ProgID "RelvanLink.LinkControl.1".
+// MiscStatus, Version and TypeLib; the ProgID "RelvanLink.LinkControl.1";
+// and the type library in the module's resources (TypeLib key, interfaces).
 // Written only when the class key is absent or already ours: its
 // InprocServer32 names this very module (its full path) and it names no
 // other kind of server (LocalServer32, InprocHandler32, TreatAs). Otherwise
