@@ -4,6 +4,9 @@
 // as the registry and the Lumora.ini beside this program are shared.
 #include "LinkWineFixture.h"
 
+#include <ocidl.h>
+#include <ole2.h>
+
 #include <string>
 #include <vector>
 
@@ -195,6 +198,71 @@ TEST_F(LinkControlWine, HostsTheComponentOverASerialLine) {
     Call(link, 1, {});
     EXPECT_TRUE(device.Lines(1, 300).empty());
     EXPECT_EQ(m_log.size(), 2u);
+}
+
+DISPID IdOf(ITypeInfo* info, const wchar_t* name) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    info->GetIDsOfNames(names, 1, &id);
+    return id;
+}
+
+// The control as a script holds it, without a site: its type information
+// names the methods and, as the class's default source, the events; the port
+// opens at the first call.
+TEST_F(LinkControlWine, DescribesItselfAndOpensItsPortAtTheFirstCall) {
+    ASSERT_TRUE(RegisterComponent(true));
+    WriteIni("41");
+    ASSERT_HRESULT_SUCCEEDED(OleInitialize(nullptr));
+    IDispatch* control = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_RelvanLinkControl, nullptr,
+                                              CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                              reinterpret_cast<void**>(&control)));
+    ITypeInfo* methods = nullptr;
+    ASSERT_EQ(control->GetTypeInfo(0, 0, &methods), S_OK);
+    EXPECT_EQ(IdOf(methods, L"Method43"), 43);
+    methods->Release();
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"Method57")};
+    DISPID id = 0;
+    EXPECT_EQ(control->GetIDsOfNames(IID_NULL, name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 57);
+    EXPECT_EQ(control->GetIDsOfNames(IID_IUnknown, name, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(
+        control->Invoke(1, IID_IUnknown, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+        DISP_E_UNKNOWNINTERFACE);
+
+    IProvideClassInfo* provider = nullptr;
+    ITypeInfo* type = nullptr;
+    TYPEATTR* attributes = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(
+        control->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(&provider)));
+    ASSERT_HRESULT_SUCCEEDED(provider->GetClassInfo(&type));
+    ASSERT_HRESULT_SUCCEEDED(type->GetTypeAttr(&attributes));
+    ITypeInfo* events = nullptr;
+    for (UINT index = 0; index < attributes->cImplTypes; ++index) {
+        INT flags = 0;
+        HREFTYPE reference = 0;
+        if (SUCCEEDED(type->GetImplTypeFlags(index, &flags)) &&
+            flags == (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE) &&
+            SUCCEEDED(type->GetRefTypeOfImplType(index, &reference))) {
+            type->GetRefTypeInfo(reference, &events);
+        }
+    }
+    type->ReleaseTypeAttr(attributes);
+    type->Release();
+    provider->Release();
+    ASSERT_NE(events, nullptr);
+    EXPECT_EQ(IdOf(events, L"Event9"), 9);
+    EXPECT_EQ(IdOf(events, L"PortState"), 100);
+    events->Release();
+
+    Device device;
+    EXPECT_EQ(control->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(device.Lines(1), std::vector<std::string>{"CALL\t1"});
+    control->Release();
+    OleUninitialize();
 }
 
 } // namespace
