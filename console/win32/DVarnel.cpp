@@ -347,7 +347,9 @@ void CDVarnel::Hosting::OnPortState(const LinkArgs& args) {
         return;
     }
     const bool up = args[1] == "open";
-    m_portTroubleShown = !up;
+    if (args[1] != "unwritten") {
+        m_portTroubleShown = !up;
+    }
     Log(args[2], up ? kInformation : kWarning);
     if (m_status) {
         LinkStatus status = m_status;

@@ -158,21 +158,27 @@ DWORD WINAPI SerialLine::WriterThread(LPVOID line) {
 }
 
 // A line that fails on a port that no longer answers makes the port lost and
-// ends the writer; on a port still there it is reported and the next goes.
+// ends the writer; on a port still there the first of such lines after one
+// that went out is reported, and the next line goes.
 DWORD SerialLine::WriteLoop() {
     const HANDLE events[] = {m_stop, m_queued};
+    bool failing = false;
     while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
         std::string bytes;
         while (!Stopping() && TakeQueued(bytes)) {
             DWORD error = WriteLine(bytes);
             if (error == 0 || Stopping()) {
+                failing = failing && error != 0;
                 continue;
             }
             if (!StillThere(error)) {
                 Report(Trouble::Lost, error);
                 return 0;
             }
-            Report(Trouble::Unwritten, error);
+            if (!failing) {
+                Report(Trouble::Unwritten, error);
+            }
+            failing = true;
         }
     }
     return 0;

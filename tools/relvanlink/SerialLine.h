@@ -7,10 +7,10 @@
 // fills, and a full queue refuses the line.
 //
 // Trouble is reported from those threads: a line not written whole (failed or
-// timed out) as Unwritten; a port that is gone (a read or write failed and
-// ClearCommError fails too, or reads keep failing) as Lost, once per Open.
-// After Lost the port takes no more lines and IsOpen is false; the owner
-// closes it and opens it again when the device is back.
+// timed out) as Unwritten, the first of a run of them; a port that is gone (a read or write failed
+// and ClearCommError fails too, or reads keep failing) as Lost, once per Open. After Lost the port
+// takes no more lines and IsOpen is false; the owner closes it and opens it again when the device
+// is back.
 //
 // Threads: Open and Close run on the caller's thread with no other thread
 // running; Write on the caller's thread; the outbox is shared with the writer
