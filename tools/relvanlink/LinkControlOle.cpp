@@ -10,6 +10,9 @@ namespace {
 
 constexpr char kWindowClass[] = "RelvanLinkControl";
 
+// The control's window tells its parent nothing (WS_EX_NOPARENTNOTIFY): it
+// may go in the destructor, when the container hears from the control no
+// more.
 HWND CreateControlWindow(HWND parent, const RECT& position) {
     WNDCLASSA windowClass{};
     if (!GetClassInfoA(ModuleInstance(), kWindowClass, &windowClass)) {
@@ -19,9 +22,10 @@ HWND CreateControlWindow(HWND parent, const RECT& position) {
         windowClass.lpszClassName = kWindowClass;
         RegisterClassA(&windowClass);
     }
-    return CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_VISIBLE, position.left, position.top,
-                           position.right - position.left, position.bottom - position.top, parent,
-                           nullptr, ModuleInstance(), nullptr);
+    return CreateWindowExA(WS_EX_NOPARENTNOTIFY, kWindowClass, "", WS_CHILD | WS_VISIBLE,
+                           position.left, position.top, position.right - position.left,
+                           position.bottom - position.top, parent, nullptr, ModuleInstance(),
+                           nullptr);
 }
 
 } // namespace
