@@ -73,12 +73,13 @@ LinkControlObject::~LinkControlObject() {
     UnlockModule();
 }
 
-// On the reader thread: EVENT lines go to the mailbox, other lines are dropped.
+// On the reader thread: EVENT lines go to the mailbox, other lines are dropped,
+// and so is an event that only the control itself raises (PortState).
 void LinkControlObject::ReceiveBytes(const char* data, std::size_t size) {
     m_assembler.Feed(data, size, [this](const std::string& line) {
         int id = 0;
         LineFields args;
-        if (ParseEventLine(line, id, args)) {
+        if (ParseEventLine(line, id, args) && id != kPortStateEvent) {
             m_mailbox.Post(id, std::move(args));
         }
     });
