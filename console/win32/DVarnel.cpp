@@ -110,7 +110,6 @@ private:
     bool m_retired = false;
     std::set<int> m_refusedMethods;
     std::set<int> m_failingMethods;
-    bool m_portTroubleShown = false;
 };
 
 namespace {
@@ -269,8 +268,8 @@ void CDVarnel::Hosting::Call(int dispatchId, const LinkArgs& args) {
 // take) is logged once per method. A call that fails with the control's own
 // text (its link cannot carry it) is logged at its method's first failure,
 // and the first success after such failures is logged; the operator sees the
-// first of them, unless the control has already shown what is wrong with its
-// port.
+// first of them (the console's own text, such as "Generator Power ON Start",
+// must not stay as if the call had gone out).
 void CDVarnel::Hosting::OnCallResult(int dispatchId, HRESULT outcome, const EXCEPINFO& exception) {
     const std::string method = std::string(kControlName) + " method " + std::to_string(dispatchId);
     if (SUCCEEDED(outcome)) {
@@ -287,7 +286,7 @@ void CDVarnel::Hosting::OnCallResult(int dispatchId, HRESULT outcome, const EXCE
         }
         return;
     }
-    if (m_failingMethods.empty() && !m_portTroubleShown) {
+    if (m_failingMethods.empty()) {
         Queue(kStatusEntry, {BstrToNarrow(exception.bstrDescription) + " !!"});
     }
     if (m_failingMethods.insert(dispatchId).second) {
@@ -347,9 +346,6 @@ void CDVarnel::Hosting::OnPortState(const LinkArgs& args) {
         return;
     }
     const bool up = args[1] == "open";
-    if (args[1] != "unwritten") {
-        m_portTroubleShown = !up;
-    }
     Log(args[2], up ? kInformation : kWarning);
     if (m_status) {
         LinkStatus status = m_status;

@@ -23,8 +23,7 @@
 //
 // The control's PortState event (id 100: port, state, text) is the site's
 // own: its text is logged (lost or not opened as a warning, open again as
-// information) and shown as a status text; the panel never sees it. While
-// the port's trouble is shown, failed calls are logged but not shown again.
+// information) and shown as a status text; the panel never sees it.
 #pragma once
 
 #include "console/LinkControl.h"
