@@ -7,8 +7,7 @@ set -euo pipefail
 PACKAGES=(
     cmake ninja-build g++ clang clang-format libclang-rt-14-dev
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-    mingw-w64-tools
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
     wine wine32 wine64
     socat gcc-multilib
     googletest libgtest-dev libbenchmark-dev
