@@ -3,9 +3,11 @@
 // the component's port, COM42 the device end this test plays. One scenario,
 // as the registry and the Lumora.ini beside this program are shared.
 #include "LinkWineFixture.h"
+#include "console/win32/LinkEventSink.h"
 
 #include <ocidl.h>
 #include <ole2.h>
+#include <olectl.h>
 
 #include <string>
 #include <vector>
@@ -202,6 +204,46 @@ TEST_F(LinkControlWine, HostsTheComponentOverASerialLine) {
     EXPECT_EQ(m_log.size(), 2u);
 }
 
+// A container in design mode: its client site answers the ambient UserMode
+// with false.
+class DesignSite final : public IOleClientSite, public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IDispatch)) {
+            *object = static_cast<IDispatch*>(this);
+        } else if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
+            *object = static_cast<IOleClientSite*>(this);
+        }
+        return *object != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                        UINT*) override {
+        if (id != DISPID_AMBIENT_USERMODE || result == nullptr) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        V_VT(result) = VT_BOOL;
+        V_BOOL(result) = VARIANT_FALSE;
+        return S_OK;
+    }
+};
+
 DISPID IdOf(ITypeInfo* info, const wchar_t* name) {
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     DISPID id = DISPID_UNKNOWN;
@@ -211,7 +253,7 @@ DISPID IdOf(ITypeInfo* info, const wchar_t* name) {
 
 // The control as a script holds it, without a site: its type information
 // names the methods and, as the class's default source, the events; the port
-// opens at the first call.
+// opens at the first call. In a container in design mode too.
 TEST_F(LinkControlWine, DescribesItselfAndOpensItsPortAtTheFirstCall) {
     ASSERT_TRUE(RegisterComponent(true));
     WriteIni("41");
@@ -264,6 +306,37 @@ TEST_F(LinkControlWine, DescribesItselfAndOpensItsPortAtTheFirstCall) {
               S_OK);
     EXPECT_EQ(device.Lines(1), std::vector<std::string>{"CALL\t1"});
     control->Release();
+
+    // In a container in design mode the port is not tried until a call.
+    WriteIni("COM49");
+    IOleObject* designed = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_RelvanLinkControl, nullptr,
+                                              CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                              reinterpret_cast<void**>(&designed)));
+    IID eventInterface{};
+    ASSERT_TRUE(FindEventInterface(designed, eventInterface));
+    std::vector<int> raised;
+    auto* sink = new LinkEventSink(
+        eventInterface, [&](int eventId, const LinkArgs&) { raised.push_back(eventId); });
+    LinkEventConnection connection;
+    ASSERT_HRESULT_SUCCEEDED(connection.Connect(designed, eventInterface, sink));
+    DesignSite designer;
+    designed->SetClientSite(&designer);
+    Pump([] { return false; }, 300);
+    EXPECT_TRUE(raised.empty());
+    IDispatch* calls = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(
+        designed->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&calls)));
+    EXPECT_EQ(calls->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    Pump([&] { return !raised.empty(); });
+    EXPECT_EQ(raised, std::vector<int>{100});
+    calls->Release();
+    connection.Disconnect();
+    sink->Detach();
+    sink->Release();
+    designed->SetClientSite(nullptr);
+    designed->Release();
     OleUninitialize();
 }
 
