@@ -83,10 +83,16 @@ BOOL CPCOPDlg::OnInitDialog() {
 // Without the link control the panel still opens and runs everything that
 // needs no link; the faces have logged why it is missing.
 void CPCOPDlg::CreateLinkControl() {
-    const bool created = m_faces->CreateLink(*this, [this](int eventId, const LinkArgs& args) {
-        m_console.OnLinkEvent(eventId, args);
-        ShowView();
-    });
+    const bool created = m_faces->CreateLink(
+        *this,
+        [this](int eventId, const LinkArgs& args) {
+            m_console.OnLinkEvent(eventId, args);
+            ShowView();
+        },
+        [this](const std::string& text) {
+            m_console.ShowStatus(text);
+            ShowView();
+        });
     if (!created) {
         m_console.ShowStatus("USB Link Control Missing !!");
     }

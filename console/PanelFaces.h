@@ -14,6 +14,9 @@ class CDialog;
 
 // Receives the faces' log lines: text and level (1 error … 4 debug).
 using PanelLog = std::function<void(const std::string& text, int level)>;
+// Receives the link's own status texts for the operator (its port lost or
+// back, a call that failed), on the panel's thread.
+using LinkStatusHandler = std::function<void(const std::string& text)>;
 
 class IPanelFaces {
 public:
@@ -25,9 +28,11 @@ public:
     virtual IParallelPort& Port() = 0;
 
     // Creates the link control as control 1076 of `panel`, at 0,0 and 8 x 8
-    // dialog units, with `onEvent` receiving its events. False, with one
-    // error line logged, when it cannot be created.
-    virtual bool CreateLink(CDialog& panel, LinkEventHandler onEvent) = 0;
+    // dialog units, with `onEvent` receiving its events and `onStatus` its
+    // status texts. False, with one error line logged, when it cannot be
+    // created.
+    virtual bool CreateLink(CDialog& panel, LinkEventHandler onEvent,
+                            LinkStatusHandler onStatus) = 0;
     // Releases the link control; safe to call more than once.
     virtual void DestroyLink() = 0;
 

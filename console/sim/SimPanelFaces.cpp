@@ -2,7 +2,7 @@
 
 namespace sim {
 
-bool SimPanelFaces::CreateLink(CDialog&, LinkEventHandler onEvent) {
+bool SimPanelFaces::CreateLink(CDialog&, LinkEventHandler onEvent, LinkStatusHandler) {
     if (!linkRegistered) {
         m_log("Link control {7127E44D-6E77-4C78-B2C9-502CB56EE693} cannot be created: 0x80040154 "
               "(class not registered)",

@@ -16,7 +16,7 @@ public:
 
     ILinkControl& Link() override { return link; }
     IParallelPort& Port() override { return port; }
-    bool CreateLink(CDialog& panel, LinkEventHandler onEvent) override;
+    bool CreateLink(CDialog& panel, LinkEventHandler onEvent, LinkStatusHandler onStatus) override;
     void DestroyLink() override { linkPresent = false; }
     std::string PortStatusText() const override { return portStatusText; }
 

@@ -31,8 +31,18 @@ namespace {
 constexpr char kSiteClass[] = "RelvanLinkSite";
 constexpr UINT WM_DELIVER_EVENTS = WM_APP + 1;
 constexpr char kControlName[] = "Link control {7127E44D-6E77-4C78-B2C9-502CB56EE693}";
+// The control's PortState event (relvanlink.dll's LinkCodes.h).
+constexpr int kPortStateEvent = 100;
+// A status text waiting in the event queue beside the events.
+constexpr int kStatusEntry = -1;
 
-enum LogLevel { kError = 1, kWarning = 2 };
+enum LogLevel { kError = 1, kWarning = 2, kInformation = 3 };
+
+// What a call that failed with the control's own text reports.
+std::string FailureText(HRESULT outcome, const EXCEPINFO& exception) {
+    const HRESULT code = exception.scode != 0 ? exception.scode : outcome;
+    return BstrToNarrow(exception.bstrDescription) + " (" + HResultText(code) + ")";
+}
 
 LRESULT CALLBACK SiteWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -51,11 +61,12 @@ bool RegisterSiteClass() {
 
 class CDVarnel::Hosting {
 public:
-    Hosting(LinkLog log, LinkEventHandler handler)
-        : m_log(std::move(log)), m_handler(std::move(handler)) {}
+    Hosting(LinkLog log, LinkEventHandler handler, LinkStatus status)
+        : m_log(std::move(log)), m_handler(std::move(handler)), m_status(std::move(status)) {}
 
     bool Create(HWND parent, int id, const RECT& rect);
     void SetHandler(LinkEventHandler handler) { m_handler = std::move(handler); }
+    void SetStatus(LinkStatus status) { m_status = std::move(status); }
     bool HasControl() const { return m_dispatch != nullptr; }
     HWND Window() const { return m_window; }
     void Call(int dispatchId, const LinkArgs& args);
@@ -74,12 +85,16 @@ private:
     void ConnectEvents();
     void ReleaseControl();
     void PostDelivery();
+    void Deliver(int eventId, const LinkArgs& args);
+    void OnPortState(const LinkArgs& args);
+    void OnCallResult(int dispatchId, HRESULT outcome, const EXCEPINFO& exception);
     // Leaves a call (or a handler) counted in `depth`; may delete this.
     void Leave(int& depth);
     void Log(const std::string& text, int level) const;
 
     LinkLog m_log;
     LinkEventHandler m_handler;
+    LinkStatus m_status;
     HWND m_window = nullptr;
     bool m_oleInitialized = false;
     LinkSite* m_site = nullptr;
@@ -93,7 +108,8 @@ private:
     int m_calls = 0;
     int m_handlers = 0;
     bool m_retired = false;
-    std::set<int> m_failedMethods;
+    std::set<int> m_refusedMethods;
+    std::set<int> m_failingMethods;
 };
 
 namespace {
@@ -241,15 +257,41 @@ void CDVarnel::Hosting::Call(int dispatchId, const LinkArgs& args) {
         VariantClear(&value);
     }
     VariantClear(&result);
+    OnCallResult(dispatchId, outcome, exception);
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrHelpFile);
-    if (FAILED(outcome) && m_failedMethods.insert(dispatchId).second) {
-        Log(std::string(kControlName) + " method " + std::to_string(dispatchId) +
-                " failed: " + HResultText(outcome),
-            kError);
-    }
     Leave(m_calls);
+}
+
+// A call that the control refuses (a method it lacks, arguments it does not
+// take) is logged once per method. A call that fails with the control's own
+// text (its link cannot carry it) is logged at its method's first failure,
+// and the first success after such failures is logged; the operator sees the
+// first of them (the console's own text, such as "Generator Power ON Start",
+// must not stay as if the call had gone out).
+void CDVarnel::Hosting::OnCallResult(int dispatchId, HRESULT outcome, const EXCEPINFO& exception) {
+    const std::string method = std::string(kControlName) + " method " + std::to_string(dispatchId);
+    if (SUCCEEDED(outcome)) {
+        if (!m_failingMethods.empty()) {
+            m_failingMethods.clear();
+            Log(method + " succeeds again", kInformation);
+        }
+        return;
+    }
+    const bool described = outcome == DISP_E_EXCEPTION && exception.bstrDescription != nullptr;
+    if (!described) {
+        if (m_refusedMethods.insert(dispatchId).second) {
+            Log(method + " failed: " + HResultText(outcome), kError);
+        }
+        return;
+    }
+    if (m_failingMethods.empty()) {
+        Queue(kStatusEntry, {BstrToNarrow(exception.bstrDescription) + " !!"});
+    }
+    if (m_failingMethods.insert(dispatchId).second) {
+        Log(method + " failed: " + FailureText(outcome, exception), kError);
+    }
 }
 
 void CDVarnel::Hosting::Queue(int eventId, LinkArgs args) {
@@ -279,12 +321,36 @@ void CDVarnel::Hosting::DeliverEvents() {
     while (!m_events.empty() && !m_retired) {
         std::pair<int, LinkArgs> event = std::move(m_events.front());
         m_events.pop_front();
-        if (m_handler) {
-            LinkEventHandler handler = m_handler;
-            handler(event.first, event.second);
-        }
+        Deliver(event.first, event.second);
     }
     Leave(m_handlers);
+}
+
+void CDVarnel::Hosting::Deliver(int eventId, const LinkArgs& args) {
+    if (eventId == kPortStateEvent) {
+        OnPortState(args);
+    } else if (eventId == kStatusEntry) {
+        if (m_status && !args.empty()) {
+            LinkStatus status = m_status;
+            status(args[0]);
+        }
+    } else if (m_handler) {
+        LinkEventHandler handler = m_handler;
+        handler(eventId, args);
+    }
+}
+
+// PortState(port, state, text): "open" again is good news, the rest trouble.
+void CDVarnel::Hosting::OnPortState(const LinkArgs& args) {
+    if (args.size() < 3) {
+        return;
+    }
+    const bool up = args[1] == "open";
+    Log(args[2], up ? kInformation : kWarning);
+    if (m_status) {
+        LinkStatus status = m_status;
+        status(args[2] + " !!");
+    }
 }
 
 void CDVarnel::Hosting::Leave(int& depth) {
@@ -392,9 +458,16 @@ void CDVarnel::SetEventHandler(LinkEventHandler handler) {
     }
 }
 
+void CDVarnel::SetStatusHandler(LinkStatus status) {
+    m_status = status;
+    if (m_hosting != nullptr) {
+        m_hosting->SetStatus(std::move(status));
+    }
+}
+
 bool CDVarnel::Create(HWND parent, int id, const RECT& rect) {
     Destroy();
-    m_hosting = new Hosting(m_log, m_handler);
+    m_hosting = new Hosting(m_log, m_handler, m_status);
     if (!m_hosting->Create(parent, id, rect)) {
         Destroy();
         return false;

@@ -15,8 +15,15 @@
 //
 // Faults: creation failing (class not registered included) gives a false
 // Create and one error line with the HRESULT in hex; a method that the
-// control lacks or that fails gives one error line per dispatch id, then
-// silence; Invoke without a control does nothing.
+// control lacks or refuses gives one error line per dispatch id. A call that
+// fails with the control's own text (its link cannot carry it) gives one
+// error line per dispatch id with that text until a call succeeds again,
+// which is logged once; the first such failure is shown to the operator as a
+// status text. Invoke without a control does nothing.
+//
+// The control's PortState event (id 100: port, state, text) is the site's
+// own: its text is logged (lost or not opened as a warning, open again as
+// information) and shown as a status text; the panel never sees it.
 #pragma once
 
 #include "console/LinkControl.h"
@@ -32,6 +39,9 @@ extern const CLSID CLSID_RelvanLinkControl;
 // Receives the site's log lines: text and level (1 error, 2 warning,
 // 3 information, 4 debug).
 using LinkLog = std::function<void(const std::string& text, int level)>;
+// Receives the status texts for the operator, on the panel's thread and
+// never from inside a call into the control.
+using LinkStatus = std::function<void(const std::string& text)>;
 
 class CDVarnel : public ILinkControl {
 public:
@@ -42,6 +52,7 @@ public:
 
     void SetLog(LinkLog log);
     void SetEventHandler(LinkEventHandler handler);
+    void SetStatusHandler(LinkStatus status);
 
     // Creates the control as child window `id` of `parent` at `rect` (the
     // parent's client coordinates), active in place. False, with one error
@@ -66,4 +77,5 @@ private:
     Hosting* m_hosting = nullptr;
     LinkLog m_log;
     LinkEventHandler m_handler;
+    LinkStatus m_status;
 };

@@ -18,8 +18,9 @@ public:
     ILinkControl& Link() override { return m_link; }
     IParallelPort& Port() override { return m_port; }
 
-    bool CreateLink(CDialog& panel, LinkEventHandler onEvent) override {
+    bool CreateLink(CDialog& panel, LinkEventHandler onEvent, LinkStatusHandler onStatus) override {
         m_link.SetEventHandler(std::move(onEvent));
+        m_link.SetStatusHandler(std::move(onStatus));
         RECT rect{0, 0, 8, 8};
         MapDialogRect(panel.GetSafeHwnd(), &rect);
         return m_link.Create(panel.GetSafeHwnd(), IDC_LINK_CONTROL, rect);

@@ -44,10 +44,12 @@ class ConsoleTestCase(E2ETestCase):
         self.epoch = time.time() - time.monotonic()  # the generator's clock to the port log's
         self._places = {}  # control id: its item (controls do not move)
 
-    def console(self, model=2, host_title=None, port_double=True, path_double=False, **settings):
+    def console(self, model=2, host_title=None, port_double=True, path_double=False, link_port=LINK_COM,
+                **settings):
         """The generator (started first: its link is up before power on), then relvan.exe
         with type 15 in a folder of its own with the sample data set; the port double
-        beside it (port_double) or in a folder on the program's PATH (path_double)."""
+        beside it (port_double) or in a folder on the program's PATH (path_double); its
+        link's port is `link_port` ("LinkPort": a number or a COM name)."""
         pair = PtyPair(self.dir, "link")
         self.addCleanup(pair.close)
         self.prefix.map_com_port(LINK_COM, pair.program_device)
@@ -71,14 +73,10 @@ class ConsoleTestCase(E2ETestCase):
             shutil.copyfile(double, os.path.join(on_path, "INPOUT32.dll"))
             env["WINEPATH"] = windows_path(on_path)
 
-        log = open(os.path.join(self.dir, "gensim.txt"), "a")
-        self.addCleanup(log.close)
         settings = Settings(model=model, portsim=self.portsim if model == 1 else "", **settings)
-        gen = Type15Generator(line, settings, out=self._printer(log))
-        self.addCleanup(gen.stop)
-        gen.start()
+        gen = self.generator(line, settings)
 
-        keys = {"EnableDebug": 1, "Model": model, "LinkPort": LINK_COM}
+        keys = {"EnableDebug": 1, "Model": model, "LinkPort": link_port}
         ini = {"CONTROLPANNEL": {"TypeGen": 15}, "GENERATOR": keys}
         # RelvanRun takes the environment from the prefix it is given.
         run = RelvanRun(types.SimpleNamespace(env=env), folder, ini)
@@ -86,6 +84,15 @@ class ConsoleTestCase(E2ETestCase):
         run.start(host_title)
         self.assertTrue(tools.wait_window(self.prefix, "Relvan", START_TIMEOUT * 1000))
         return run, gen
+
+    def generator(self, line, settings):
+        """A type-15 simulator started on `line`, its trace in gensim.txt."""
+        log = open(os.path.join(self.dir, "gensim.txt"), "a")
+        self.addCleanup(log.close)
+        gen = Type15Generator(line, settings, out=self._printer(log))
+        self.addCleanup(gen.stop)
+        gen.start()
+        return gen
 
     def charged(self, gen):
         """Waits for the charge completion: RS04, then 1 s later the time step shown."""

@@ -2,15 +2,20 @@
 Wine with our link component, the type-15 simulator on a pty, the port double and
 hostsim. The serial line vanishes mid-exposure in both models: the program lives on,
 gives the link up when its watchdog runs out, releases the lines, keeps answering its
-host (console code 111: the parameter report, kind 112) and says so in its log."""
+host (console code 111: the parameter report, kind 112) and says so in its log. The
+link's own port: one that names no device is logged and shown; one that goes away and
+comes back under the same name is opened again, and power on reaches the new device."""
 
 import time
 import unittest
 
 import consolecase
-from consolecase import ConsoleTestCase
+from consolecase import LINK_CLASS, LINK_COM, ConsoleTestCase
 from linkline import Call
 from portfile import read_write_log
+from ptypair import PtyPair
+from serialline import SerialLine
+from type15 import Settings
 
 RELEASE = Call(57, ("00", "00"))
 READY_LINE = Call(57, ("01", "00"))
@@ -20,6 +25,7 @@ LOST = "USB Link Deconnection !!"
 # A start-up report, as the host asks for it with code 111.
 START_REPORT = "40;10;0.1;0.025;0;0;0;0;0;0;"
 REPORT_TIMEOUT = 30  # seconds for the report after the host asks for it
+STATUS_EDIT = 1039
 
 
 class ConsoleLinkFaultTestCase(ConsoleTestCase):
@@ -104,6 +110,43 @@ class LineVanishesTest(ConsoleLinkFaultTestCase):
 
     def port_step(self, gen, step, timeout=10):
         self.assertIsNotNone(gen.wait_for(lambda r: r.step == step, timeout), "no %s" % step)
+
+
+class LinkPortTest(ConsoleLinkFaultTestCase):
+    def test_a_wrong_link_port_is_logged_and_shown(self):
+        run, gen = self.console(model=2, link_port="COM9")
+        text = "USB link COM9 cannot be opened: error 2"
+        self.assertLogged(run, "[W] " + text, timeout=15)
+        # Power on at the end of the set-up: its call fails, once in the log.
+        self.assertLogged(run, "[E] Link control %s method 1 failed: %s (0x80070002)" % (LINK_CLASS, text), 15)
+        self.wait_text(STATUS_EDIT, text + " !!")
+        self.assertEqual(1, len([line for line in run.log_lines() if "method 1 failed" in line]))
+        self.assertTrue(run.running())
+
+    def test_a_port_that_comes_back_is_opened_again(self):
+        """The pty pair is removed and made again under the same name: the program's log
+        says when the port was lost and when it came back; the console's watchdog has
+        meanwhile given the link up, and power on reaches the new device."""
+        host = self.host()
+        run, gen = self.console(model=2, host_title=host.title)
+        self.charged(gen)
+        gen.stop()
+        self.pair.close()
+        port = "COM%d" % LINK_COM
+        self.assertLogged(run, "[W] USB link %s lost: " % port, timeout=10)
+        self.assertLogged(run, LOST, timeout=WATCHDOG + 10)
+
+        pair = PtyPair(self.dir, "link")
+        self.addCleanup(pair.close)
+        self.prefix.map_com_port(LINK_COM, pair.program_device)
+        line = SerialLine(pair.generator_link)
+        self.addCleanup(line.close)
+        gen = self.generator(line, Settings(model=2, portsim=""))
+        self.assertLogged(run, "[I] USB link %s is open again" % port, timeout=10)
+        host.send("console 100 1")
+        self.call(gen, 1)
+        self.sent(gen, "RS04", timeout=15)
+        self.assertEqual(1, run.log_lines().count("[I] USB link %s is open again" % port))
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 // The link component's line codec: what the device sends, cut at every
 // offset, raises the same events; what the component sends is escaped.
 #include "tools/relvanlink/LinkLines.h"
+#include "tools/relvanlink/LinkPortName.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,19 @@ TEST(LinkLines, CallLinesEscapeTheirArguments) {
     EXPECT_EQ(CallLine(43, {"28", "410", "50"}), "CALL\t43\t28\t410\t50\n");
     EXPECT_EQ(CallLine(1, {}), "CALL\t1\n");
     EXPECT_EQ(CallLine(4, {"a\tb\\", "", "c\r\n"}), "CALL\t4\ta\\tb\\\\\t\tc\\r\\n\n");
+}
+
+// "LinkPort" as an integrator writes it: a number or a COM name.
+TEST(LinkLines, LinkPortTakesANumberOrAComName) {
+    const std::pair<const char*, int> cases[] = {
+        {"6", 6},   {"COM6", 6}, {"com12", 12}, {" Com255\t", 255}, {"COM256", 0},
+        {"", 0},    {"COM", 0},  {"0", 0},      {"COM6x", 0},       {"-6", 0},
+        {"6 6", 0}, {"LPT1", 0}, {"1000", 0},   {"COM 6", 0},
+    };
+    for (const auto& [text, port] : cases) {
+        EXPECT_EQ(ParseLinkPort(text), port) << '"' << text << '"';
+    }
+    EXPECT_EQ(LinkPortName(6), "COM6");
 }
 
 } // namespace

@@ -47,6 +47,10 @@ protected:
                 m_onEvent(id, args);
             }
         });
+        link.SetStatusHandler([this](const std::string& text) {
+            EXPECT_FALSE(m_calling) << "status \"" << text << "\" inside a call";
+            m_status.push_back(text);
+        });
     }
     void Call(CDVarnel& link, int id, const LinkArgs& args) {
         m_calling = true;
@@ -58,6 +62,7 @@ protected:
     HWND m_parent = nullptr;
     std::vector<LinkLogLine> m_log;
     std::vector<LinkEvent> m_events;
+    std::vector<std::string> m_status;
     std::function<void(int, const LinkArgs&)> m_onEvent;
     bool m_calling = false;
 };

@@ -5,6 +5,8 @@
 
 #include <olectl.h>
 
+#include <new>
+
 EventPoint::EventPoint(IConnectionPointContainer& container) : m_container(container) {}
 
 EventPoint::~EventPoint() {
@@ -177,6 +179,6 @@ STDMETHODIMP EventPointEnumerator::Clone(IEnumConnectionPoints** copy) {
     if (copy == nullptr) {
         return E_POINTER;
     }
-    *copy = new EventPointEnumerator(m_point, m_position);
-    return S_OK;
+    *copy = new (std::nothrow) EventPointEnumerator(m_point, m_position);
+    return *copy != nullptr ? S_OK : E_OUTOFMEMORY;
 }

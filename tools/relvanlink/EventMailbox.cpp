@@ -6,6 +6,7 @@ namespace {
 
 constexpr char kWindowClass[] = "RelvanLinkMailbox";
 constexpr UINT WM_LINK_EVENTS = WM_APP + 1;
+constexpr UINT_PTR kTimerId = 1;
 
 } // namespace
 
@@ -13,7 +14,7 @@ EventMailbox::~EventMailbox() {
     Destroy();
 }
 
-bool EventMailbox::Create(std::function<void()> wake) {
+bool EventMailbox::Create(std::function<void()> wake, std::function<void()> tick) {
     WNDCLASSA windowClass{};
     if (!GetClassInfoA(ModuleInstance(), kWindowClass, &windowClass)) {
         windowClass.lpfnWndProc = WindowProc;
@@ -22,6 +23,7 @@ bool EventMailbox::Create(std::function<void()> wake) {
         RegisterClassA(&windowClass);
     }
     m_wake = std::move(wake);
+    m_tick = std::move(tick);
     m_window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                ModuleInstance(), nullptr);
     if (m_window == nullptr) {
@@ -29,6 +31,18 @@ bool EventMailbox::Create(std::function<void()> wake) {
     }
     SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return true;
+}
+
+void EventMailbox::StartTimer(UINT ms) {
+    if (m_window != nullptr) {
+        SetTimer(m_window, kTimerId, ms, nullptr);
+    }
+}
+
+void EventMailbox::StopTimer() {
+    if (m_window != nullptr) {
+        KillTimer(m_window, kTimerId);
+    }
 }
 
 // The window is woken once for every batch: when an event arrives to an
@@ -63,6 +77,7 @@ void EventMailbox::Destroy() {
     }
     if (window != nullptr) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        KillTimer(window, kTimerId);
         DestroyWindow(window);
     }
 }
@@ -73,6 +88,11 @@ LRESULT CALLBACK EventMailbox::WindowProc(HWND window, UINT message, WPARAM wPar
         // The control may go away inside: nothing of the mailbox is touched after.
         std::function<void()> wake = mailbox->m_wake;
         wake();
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kTimerId && mailbox != nullptr) {
+        std::function<void()> tick = mailbox->m_tick;
+        tick();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

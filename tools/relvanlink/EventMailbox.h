@@ -1,6 +1,7 @@
 // Events from the serial reader to the thread that created the control: any
 // thread posts, and a hidden message window of the creating thread wakes the
-// control, which takes them in the order they were posted.
+// control, which takes them in the order they were posted. The same window
+// keeps the control's one timer (the port's reopening).
 #pragma once
 
 #include "tools/relvanlink/LinkLines.h"
@@ -20,8 +21,11 @@ public:
     EventMailbox& operator=(const EventMailbox&) = delete;
 
     // Makes the window on the calling thread; `wake` runs there, from its
-    // message loop, whenever events wait.
-    bool Create(std::function<void()> wake);
+    // message loop, whenever events wait, and `tick` on every tick of the
+    // timer while it runs.
+    bool Create(std::function<void()> wake, std::function<void()> tick);
+    void StartTimer(UINT ms);
+    void StopTimer();
     // From any thread.
     void Post(int id, LineFields args);
     // The oldest waiting event; false when none waits.
@@ -34,6 +38,7 @@ private:
 
     HWND m_window = nullptr;
     std::function<void()> m_wake;
+    std::function<void()> m_tick;
     std::mutex m_mutex;
     std::deque<std::pair<int, LineFields>> m_events;
 };

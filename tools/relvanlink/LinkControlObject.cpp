@@ -1,16 +1,21 @@
+// The link control's life, its methods (IDispatch) and its events (the
+// connection point and the class information that names it).
 #include "tools/relvanlink/LinkControlObject.h"
 
 #include "console/win32/OleText.h"
+#include "tools/relvanlink/LinkCodes.h"
 #include "tools/relvanlink/LinkGuids.h"
-#include "tools/relvanlink/LinkSettings.h"
+#include "tools/relvanlink/LinkTypeInfo.h"
 #include "tools/relvanlink/Module.h"
 
 #include <algorithm>
 #include <iterator>
+#include <new>
 
 namespace {
 
-constexpr char kWindowClass[] = "RelvanLinkControl";
+constexpr DWORD kCloseDrainMs = 2000;
+constexpr wchar_t kSource[] = L"RelvanLink.LinkControl";
 
 // The methods that the console calls.
 constexpr int kMethods[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 14, 15, 19, 20, 21,
@@ -34,50 +39,47 @@ bool ArgumentText(const VARIANT& value, std::string& text) {
     return true;
 }
 
-HWND CreateControlWindow(HWND parent, const RECT& position) {
-    WNDCLASSA windowClass{};
-    if (!GetClassInfoA(ModuleInstance(), kWindowClass, &windowClass)) {
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = ModuleInstance();
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kWindowClass;
-        RegisterClassA(&windowClass);
+// A failure as IDispatch reports it: in `exception` when the caller gave one.
+HRESULT Failure(HRESULT code, const std::string& text, EXCEPINFO* exception) {
+    if (exception == nullptr) {
+        return code;
     }
-    return CreateWindowExA(0, kWindowClass, "", WS_CHILD | WS_VISIBLE, position.left, position.top,
-                           position.right - position.left, position.bottom - position.top, parent,
-                           nullptr, ModuleInstance(), nullptr);
+    *exception = EXCEPINFO{};
+    exception->bstrSource = SysAllocString(kSource);
+    exception->bstrDescription = NarrowToBstr(text);
+    exception->scode = code;
+    return DISP_E_EXCEPTION;
 }
 
 } // namespace
 
 LinkControlObject::LinkControlObject() : m_events(*this) {
     LockModule();
-    m_mailbox.Create([this] { RaiseEvents(); });
-    OpenPort();
+    m_mailbox.Create([this] { RaiseEvents(); }, [this] { OnReopenTick(); });
 }
 
+// After the last release nothing calls into the container any more: the
+// window goes without telling the in-place site, whose reference (and the
+// client site's) is only released. The lines still queued go out first.
 LinkControlObject::~LinkControlObject() {
-    m_line.Close();
+    m_line.Close(kCloseDrainMs);
     m_mailbox.Destroy();
-    InPlaceDeactivate();
-    SetClientSite(nullptr);
+    DestroyControlWindow();
+    for (IUnknown* site : {static_cast<IUnknown*>(m_inPlaceSite), static_cast<IUnknown*>(m_site)}) {
+        if (site != nullptr) {
+            site->Release();
+        }
+    }
     UnlockModule();
 }
 
-void LinkControlObject::OpenPort() {
-    const LinkSettings settings = ReadLinkSettings();
-    if (settings.port > 0) {
-        m_line.Open(settings.port, settings.baud,
-                    [this](const char* data, std::size_t size) { ReceiveBytes(data, size); });
-    }
-}
-
-// On the reader thread: EVENT lines go to the mailbox, other lines are dropped.
+// On the reader thread: EVENT lines go to the mailbox, other lines are dropped,
+// and so is an event that only the control itself raises (PortState).
 void LinkControlObject::ReceiveBytes(const char* data, std::size_t size) {
     m_assembler.Feed(data, size, [this](const std::string& line) {
         int id = 0;
         LineFields args;
-        if (ParseEventLine(line, id, args)) {
+        if (ParseEventLine(line, id, args) && id != kPortStateEvent) {
             m_mailbox.Post(id, std::move(args));
         }
     });
@@ -95,7 +97,11 @@ void LinkControlObject::RaiseEvents() {
     int id = 0;
     LineFields args;
     while (m_mailbox.Take(id, args)) {
-        m_events.Fire(id, args);
+        if (id < 0) {
+            OnNotice(id, args);
+        } else {
+            m_events.Fire(id, args);
+        }
     }
     m_raising = false;
     Release();
@@ -143,26 +149,42 @@ STDMETHODIMP LinkControlObject::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) {
         return E_POINTER;
     }
-    *count = 0;
+    *count = 1;
     return S_OK;
 }
 
-STDMETHODIMP LinkControlObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
+STDMETHODIMP LinkControlObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (info == nullptr) {
+        return E_POINTER;
     }
-    return E_NOTIMPL;
+    *info = nullptr;
+    return index == 0 ? LinkTypeInfo(DIID_RelvanLinkMethods, info) : DISP_E_BADINDEX;
 }
 
-STDMETHODIMP LinkControlObject::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return DISP_E_UNKNOWNNAME;
+// The methods by their names in the type library ("Method43").
+STDMETHODIMP LinkControlObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
+                                              DISPID* ids) {
+    if (!IsEqualIID(iid, IID_NULL)) {
+        return DISP_E_UNKNOWNINTERFACE;
+    }
+    ITypeInfo* info = nullptr;
+    HRESULT result = LinkTypeInfo(DIID_RelvanLinkMethods, &info);
+    if (SUCCEEDED(result)) {
+        result = info->GetIDsOfNames(names, count, ids);
+        info->Release();
+    }
+    return result;
 }
 
 // Any number of arguments, in call order once OLE's reversal is undone. The
-// CALL line is queued for the line's writer, in call order; the result (when
-// asked for) says whether it was (a closed port or a full queue refuse it).
-STDMETHODIMP LinkControlObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                       VARIANT* result, EXCEPINFO*, UINT* argumentError) {
+// CALL line is queued for the line's writer, in call order. The call fails
+// when the line cannot take it (LinkCodes.h); the result, when asked for, is
+// true.
+STDMETHODIMP LinkControlObject::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params,
+                                       VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+    if (!IsEqualIID(iid, IID_NULL)) {
+        return DISP_E_UNKNOWNINTERFACE;
+    }
     if ((flags & DISPATCH_METHOD) == 0 || !IsMethod(id)) {
         return DISP_E_MEMBERNOTFOUND;
     }
@@ -172,307 +194,30 @@ STDMETHODIMP LinkControlObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISP
     if (params->cNamedArgs > 0) {
         return DISP_E_NONAMEDARGS;
     }
-    LineFields args;
-    for (UINT index = params->cArgs; index-- > 0;) {
-        args.emplace_back();
-        if (!ArgumentText(params->rgvarg[index], args.back())) {
-            if (argumentError != nullptr) {
-                *argumentError = index;
+    try {
+        LineFields args;
+        for (UINT index = params->cArgs; index-- > 0;) {
+            args.emplace_back();
+            if (!ArgumentText(params->rgvarg[index], args.back())) {
+                if (argumentError != nullptr) {
+                    *argumentError = index;
+                }
+                return DISP_E_TYPEMISMATCH;
             }
-            return DISP_E_TYPEMISMATCH;
         }
+        std::string text;
+        const HRESULT written = WriteCall(id, args, text);
+        if (FAILED(written)) {
+            return Failure(written, text, exception);
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
-    const bool queued = m_line.IsOpen() && m_line.Write(CallLine(id, args));
     if (result != nullptr) {
         VariantInit(result);
         V_VT(result) = VT_BOOL;
-        V_BOOL(result) = queued ? VARIANT_TRUE : VARIANT_FALSE;
+        V_BOOL(result) = VARIANT_TRUE;
     }
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::SetClientSite(IOleClientSite* site) {
-    if (site != nullptr) {
-        site->AddRef();
-    }
-    if (m_site != nullptr) {
-        m_site->Release();
-    }
-    m_site = site;
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::GetClientSite(IOleClientSite** site) {
-    if (site == nullptr) {
-        return E_POINTER;
-    }
-    *site = m_site;
-    if (m_site != nullptr) {
-        m_site->AddRef();
-    }
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::SetHostNames(LPCOLESTR, LPCOLESTR) {
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::Close(DWORD) {
-    InPlaceDeactivate();
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::SetMoniker(DWORD, IMoniker*) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP LinkControlObject::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-    if (moniker != nullptr) {
-        *moniker = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP LinkControlObject::InitFromData(IDataObject*, BOOL, DWORD) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP LinkControlObject::GetClipboardData(DWORD, IDataObject** data) {
-    if (data != nullptr) {
-        *data = nullptr;
-    }
-    return E_NOTIMPL;
-}
-
-// Showing, opening and activating all mean in-place activation; the control
-// has no user interface of its own to activate.
-STDMETHODIMP LinkControlObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent,
-                                       LPCRECT position) {
-    switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_OPEN:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-        return ActivateInPlace(site != nullptr ? site : m_site, parent, position);
-    case OLEIVERB_HIDE:
-        if (m_window != nullptr) {
-            ShowWindow(m_window, SW_HIDE);
-        }
-        return S_OK;
-    default:
-        return OLEOBJ_S_INVALIDVERB;
-    }
-}
-
-// In the in-place site's window and rectangle when there is such a site, else
-// in the window and rectangle given with the verb.
-HRESULT LinkControlObject::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position) {
-    if (m_window != nullptr) {
-        ShowWindow(m_window, SW_SHOW);
-        return S_OK;
-    }
-    RECT rect = position != nullptr ? *position : RECT{};
-    IOleInPlaceSite* inPlace = nullptr;
-    if (site != nullptr &&
-        SUCCEEDED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace)))) {
-        IOleInPlaceFrame* frame = nullptr;
-        IOleInPlaceUIWindow* document = nullptr;
-        RECT clip{};
-        OLEINPLACEFRAMEINFO frameInfo{};
-        frameInfo.cb = sizeof frameInfo;
-        if (inPlace->CanInPlaceActivate() != S_OK || FAILED(inPlace->GetWindow(&parent)) ||
-            FAILED(inPlace->GetWindowContext(&frame, &document, &rect, &clip, &frameInfo))) {
-            inPlace->Release();
-            return E_FAIL;
-        }
-        if (frame != nullptr) {
-            frame->Release();
-        }
-        if (document != nullptr) {
-            document->Release();
-        }
-        inPlace->OnInPlaceActivate();
-        m_inPlaceSite = inPlace;
-    }
-    if (parent == nullptr) {
-        return E_INVALIDARG;
-    }
-    m_window = CreateControlWindow(parent, rect);
-    return m_window != nullptr ? S_OK : E_FAIL;
-}
-
-STDMETHODIMP LinkControlObject::EnumVerbs(IEnumOLEVERB** verbs) {
-    if (verbs != nullptr) {
-        *verbs = nullptr;
-    }
-    return OLEOBJ_E_NOVERBS;
-}
-
-STDMETHODIMP LinkControlObject::Update() {
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::IsUpToDate() {
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::GetUserClassID(CLSID* clsid) {
-    return GetClassID(clsid);
-}
-
-STDMETHODIMP LinkControlObject::GetUserType(DWORD, LPOLESTR* type) {
-    if (type != nullptr) {
-        *type = nullptr;
-    }
-    return OLE_S_USEREG;
-}
-
-STDMETHODIMP LinkControlObject::SetExtent(DWORD aspect, SIZEL* size) {
-    if (aspect != DVASPECT_CONTENT || size == nullptr) {
-        return E_INVALIDARG;
-    }
-    m_extent = *size;
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::GetExtent(DWORD aspect, SIZEL* size) {
-    if (aspect != DVASPECT_CONTENT || size == nullptr) {
-        return E_INVALIDARG;
-    }
-    *size = m_extent;
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::Advise(IAdviseSink*, DWORD* connection) {
-    if (connection != nullptr) {
-        *connection = 0;
-    }
-    return OLE_E_ADVISENOTSUPPORTED;
-}
-
-STDMETHODIMP LinkControlObject::Unadvise(DWORD) {
-    return OLE_E_NOCONNECTION;
-}
-
-STDMETHODIMP LinkControlObject::EnumAdvise(IEnumSTATDATA** advises) {
-    if (advises != nullptr) {
-        *advises = nullptr;
-    }
-    return OLE_E_ADVISENOTSUPPORTED;
-}
-
-STDMETHODIMP LinkControlObject::GetMiscStatus(DWORD, DWORD* status) {
-    if (status == nullptr) {
-        return E_POINTER;
-    }
-    *status = kMiscStatus;
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::SetColorScheme(LOGPALETTE*) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP LinkControlObject::GetWindow(HWND* window) {
-    if (window == nullptr) {
-        return E_POINTER;
-    }
-    *window = m_window;
-    return m_window != nullptr ? S_OK : E_FAIL;
-}
-
-STDMETHODIMP LinkControlObject::ContextSensitiveHelp(BOOL) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP LinkControlObject::InPlaceDeactivate() {
-    if (m_window != nullptr) {
-        DestroyWindow(m_window);
-        m_window = nullptr;
-    }
-    if (m_inPlaceSite != nullptr) {
-        IOleInPlaceSite* site = m_inPlaceSite;
-        m_inPlaceSite = nullptr;
-        site->OnInPlaceDeactivate();
-        site->Release();
-    }
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::UIDeactivate() {
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::SetObjectRects(LPCRECT position, LPCRECT) {
-    if (position == nullptr) {
-        return E_POINTER;
-    }
-    if (m_window != nullptr) {
-        MoveWindow(m_window, position->left, position->top, position->right - position->left,
-                   position->bottom - position->top, TRUE);
-    }
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::ReactivateAndUndo() {
-    return INPLACE_E_NOTUNDOABLE;
-}
-
-STDMETHODIMP LinkControlObject::GetControlInfo(CONTROLINFO* info) {
-    if (info == nullptr) {
-        return E_POINTER;
-    }
-    info->hAccel = nullptr;
-    info->cAccel = 0;
-    info->dwFlags = 0;
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::OnMnemonic(MSG*) {
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP LinkControlObject::OnAmbientPropertyChange(DISPID) {
-    return S_OK;
-}
-
-// Events are not held back while frozen: the device's events are raised as
-// they come.
-STDMETHODIMP LinkControlObject::FreezeEvents(BOOL) {
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::GetClassID(CLSID* clsid) {
-    if (clsid == nullptr) {
-        return E_POINTER;
-    }
-    *clsid = CLSID_RelvanLink;
-    return S_OK;
-}
-
-// The control keeps no state: nothing to load or save.
-STDMETHODIMP LinkControlObject::IsDirty() {
-    return S_FALSE;
-}
-
-STDMETHODIMP LinkControlObject::Load(LPSTREAM) {
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::Save(LPSTREAM, BOOL) {
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::GetSizeMax(ULARGE_INTEGER* size) {
-    if (size == nullptr) {
-        return E_POINTER;
-    }
-    size->QuadPart = 0;
-    return S_OK;
-}
-
-STDMETHODIMP LinkControlObject::InitNew() {
     return S_OK;
 }
 
@@ -480,8 +225,8 @@ STDMETHODIMP LinkControlObject::EnumConnectionPoints(IEnumConnectionPoints** poi
     if (points == nullptr) {
         return E_POINTER;
     }
-    *points = new EventPointEnumerator(&m_events, 0);
-    return S_OK;
+    *points = new (std::nothrow) EventPointEnumerator(&m_events, 0);
+    return *points != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP LinkControlObject::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
@@ -498,10 +243,7 @@ STDMETHODIMP LinkControlObject::FindConnectionPoint(REFIID iid, IConnectionPoint
 }
 
 STDMETHODIMP LinkControlObject::GetClassInfo(ITypeInfo** info) {
-    if (info != nullptr) {
-        *info = nullptr;
-    }
-    return E_NOTIMPL;
+    return LinkTypeInfo(CLSID_RelvanLink, info);
 }
 
 STDMETHODIMP LinkControlObject::GetGUID(DWORD kind, GUID* guid) {

@@ -5,20 +5,26 @@
 // never inside a call into the control).
 //
 // The serial port ("LinkPort" and "LinkBaud", see LinkSettings.h) is opened
-// when the control is created and closed when it is destroyed. Without a port
-// (none configured, or it cannot be opened) every call is still accepted and
-// no event is raised.
+// when a container in user mode sets its site, or at the first call (a
+// container in design mode never opens it), and closed when the control is
+// destroyed, after the lines still queued went out (for a short time at
+// most). A call without an open port first tries to open it, and fails when
+// it cannot (LinkCodes.h). A port that cannot be opened, or that is lost
+// while open, is tried again every second; its changes are raised as the
+// PortState event.
 //
 // What a container needs to create and activate it: IOleObject (in-place
 // activation in the site's window), IOleInPlaceObject, IOleControl,
 // IPersistStreamInit (no state to keep), IConnectionPointContainer and
-// IProvideClassInfo2, whose GetGUID names the event dispinterface. There is
-// no type library: GetClassInfo and GetTypeInfo answer E_NOTIMPL.
+// IProvideClassInfo2, whose GetGUID names the event dispinterface and whose
+// GetClassInfo describes the class from the type library. Scripts call the
+// methods by name (GetIDsOfNames, GetTypeInfo: RelvanLink.idl).
 #pragma once
 
 #include "tools/relvanlink/ConnectionPoint.h"
 #include "tools/relvanlink/EventMailbox.h"
 #include "tools/relvanlink/LinkLines.h"
+#include "tools/relvanlink/LinkSettings.h"
 #include "tools/relvanlink/SerialLine.h"
 
 #include <windows.h>
@@ -26,6 +32,8 @@
 #include <ocidl.h>
 #include <ole2.h>
 #include <olectl.h>
+
+#include <string>
 
 class LinkControlObject final : public IDispatch,
                                 public IOleObject,
@@ -110,12 +118,29 @@ public:
     STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
 
 private:
+    // What the container was last told of the port (PortState).
+    enum class PortShown { Nothing, Up, Down };
+
     ~LinkControlObject();
 
-    void OpenPort();
+    // LinkControlPort.cpp: the port's opening, loss and reopening.
+    // S_OK when the port is open (opening it now if need be); else the
+    // failure, with its text in `text`.
+    HRESULT OpenPort(std::string& text);
+    void OpenWhenRunning();
+    void OnTrouble(SerialLine::Trouble trouble, DWORD error, unsigned generation);
+    void OnNotice(int id, const LineFields& args);
+    void OnPortLost(DWORD error);
+    void OnReopenTick();
+    void ShowPort(PortShown shown, const char* state, const std::string& text);
+    std::string PortName() const;
+    HRESULT WriteCall(int id, const LineFields& args, std::string& text);
+
     void ReceiveBytes(const char* data, std::size_t size);
     void RaiseEvents();
     HRESULT ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT position);
+    void DestroyControlWindow();
+    bool SiteInUserMode() const;
 
     ULONG m_references = 1;
     IOleClientSite* m_site = nullptr;
@@ -126,5 +151,9 @@ private:
     EventMailbox m_mailbox;
     bool m_raising = false;
     LineAssembler m_assembler; // the reader thread's alone
+    LinkSettings m_settings;
+    bool m_settingsRead = false;
+    PortShown m_portShown = PortShown::Nothing;
+    unsigned m_generation = 0; // of the port's opening; notices of older ones are stale
     SerialLine m_line;
 };

@@ -10,3 +10,8 @@ extern const char kRelvanLinkClsidText[];
 // {7FC78737-497C-473D-ACD2-6E81F45F8555}: each event is a method whose
 // dispatch id is the event id, with text (BSTR) arguments.
 extern const IID DIID_RelvanLinkEvents;
+// The dispinterface of its methods, {5B0F2E7A-61C4-4F3B-9A8D-0C7E1D2B3F48},
+// and its type library (RelvanLink.idl), version 1.0.
+extern const IID DIID_RelvanLinkMethods;
+extern const GUID LIBID_RelvanLink;
+extern const char kRelvanLinkLibIdText[];

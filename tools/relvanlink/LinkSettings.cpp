@@ -1,8 +1,8 @@
 #include "tools/relvanlink/LinkSettings.h"
 
-#include <windows.h>
+#include "tools/relvanlink/LinkPortName.h"
 
-#include <string>
+#include <windows.h>
 
 namespace {
 
@@ -20,8 +20,10 @@ std::string IniPath() {
 LinkSettings ReadLinkSettings() {
     const std::string ini = IniPath();
     LinkSettings settings;
-    settings.port =
-        static_cast<int>(GetPrivateProfileIntA("Generator", "LinkPort", 0, ini.c_str()));
+    char text[64] = {};
+    GetPrivateProfileStringA("Generator", "LinkPort", "", text, sizeof text, ini.c_str());
+    settings.portText = text;
+    settings.port = ParseLinkPort(settings.portText);
     settings.baud = GetPrivateProfileIntA("Generator", "LinkBaud", settings.baud, ini.c_str());
     return settings;
 }

@@ -8,6 +8,7 @@
 #include <olectl.h>
 
 #include <atomic>
+#include <string>
 
 namespace {
 
@@ -51,15 +52,25 @@ STDAPI DllCanUnloadNow() {
     return g_locks == 0 ? S_OK : S_FALSE;
 }
 
-STDAPI DllRegisterServer() {
+namespace {
+
+// This module's full path; empty when it does not fit.
+std::string ModulePath() {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(g_instance, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return SELFREG_E_CLASS;
-    }
-    return RegisterLinkControl(path);
+    return length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+}
+
+} // namespace
+
+STDAPI DllRegisterServer() {
+    const std::string path = ModulePath();
+    return path.empty() ? HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE)
+                        : RegisterLinkControl(path);
 }
 
 STDAPI DllUnregisterServer() {
-    return UnregisterLinkControl();
+    const std::string path = ModulePath();
+    return path.empty() ? HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE)
+                        : UnregisterLinkControl(path);
 }
