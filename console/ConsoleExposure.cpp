@@ -292,6 +292,7 @@ void CConsole::CancelReady() {
     s.m_bReadyUp = 0;
     Light(panel::kLampReadyUp, false);
     Enable(panel::kExposure, false);
+    UnlockChoices();
     ShowStatus("Generator Ready Cancel !!");
 }
 
@@ -339,6 +340,7 @@ void CConsole::EndExposure() {
     for (int id : kSentDataEdits) {
         SetText(id, "");
     }
+    UnlockChoices();
 }
 
 void CConsole::OnExposureEndTimer() {

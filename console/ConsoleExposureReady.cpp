@@ -48,6 +48,7 @@ void CConsole::StartReady() {
         return;
     }
     m_state.m_bReadyStarted = 1;
+    LockChoices();
     ComputeReferenceTexts();
     if (m_state.m_bAec != 0) {
         StartReadyWithAec(codes);
