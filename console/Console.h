@@ -110,6 +110,7 @@ private:
     void StartCharge();
     void PowerOnOk();
     void ChargeOnOk();
+    void TakeChargedSettings();
     void OnChargeDone();
     void ReleaseLines();
     void StopPowerSequence();
@@ -191,6 +192,7 @@ private:
     void ApplyBucky();
     void ApplyRotor();
     void ChooseFocusAndScale();
+    void ShowFocusAndScale();
     int ReadRefData(const std::string& section, const std::string& key);
 
     // ConsoleExposure.cpp.

@@ -138,6 +138,14 @@ void CConsole::ApplyRotor() {
     Enable(panel::kRotorHigh, !high);
 }
 
+// The focus and scale lamps as the console last set the generator.
+void CConsole::ShowFocusAndScale() {
+    Light(panel::kLampSmallFocus, m_state.m_bLargeFocus == 0);
+    Light(panel::kLampLargeFocus, m_state.m_bLargeFocus != 0);
+    Light(panel::kLampLowScale, m_state.m_bHighScale == 0);
+    Light(panel::kLampHighScale, m_state.m_bHighScale != 0);
+}
+
 // Focus and mA scale follow the mA value: large focus from 200 mA, high
 // scale from 100 mA. Only a change is sent (twice in Model 2).
 void CConsole::ChooseFocusAndScale() {

@@ -113,11 +113,22 @@ void CConsole::OnPowerOnTimer() {
     StartTimer(kTimerChargeStart, kChargeStartDelayMs);
 }
 
-// Timer 2: the charge-on start.
+// Timer 2: the charge-on start. It puts the generator at small focus and low
+// scale, and so the console: the charge completion then sends large focus
+// and high scale when the mA calls for them. Should the charge have come
+// before it (RS04 early), the focus and the scale are chosen again now.
 void CConsole::StartCharge() {
     ShowStatus("Generator Charge ON Start");
     for (int method : {kMethodChargeOn1, kMethodSmallFocus, kMethodLowScale, kMethodChargeOn4}) {
         Call(method);
+    }
+    m_state.m_bLargeFocus = 0;
+    m_state.m_bHighScale = 0;
+    if (m_state.m_bChargeOn != 0) {
+        ShowFocusAndScale();
+        if (m_state.m_timers.count(kTimerChargeDone) == 0) {
+            ChooseFocusAndScale();
+        }
     }
 }
 
@@ -150,6 +161,7 @@ void CConsole::ChargeOnOk() {
     for (int id : kChargedEdits) {
         Enable(id, true);
     }
+    TakeChargedSettings();
     StartTimer(kTimerChargeDone, kChargeDoneDelayMs);
     // The hand switch works from now on: a start combination that is OVER
     // must be known before any parameter is stepped (a good one leaves the
@@ -157,6 +169,18 @@ void CConsole::ChargeOnOk() {
     if (CombinationIsOver()) {
         JudgeOver();
     }
+}
+
+// What holds from Charge ON OK: AEC is off after every power cycle (the
+// generator starts without it); the focus and scale lamps show what the
+// console last set the generator to.
+void CConsole::TakeChargedSettings() {
+    ConsoleState& s = m_state;
+    for (int* aec :
+         {&s.m_bAec, &s.m_bField1, &s.m_bField2, &s.m_bField3, &s.m_nFieldCode, &s.m_nDensity}) {
+        *aec = 0;
+    }
+    ShowFocusAndScale();
 }
 
 // Timer 3: the panel's settings go to the generator and on the displays.
