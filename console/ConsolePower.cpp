@@ -173,7 +173,9 @@ void CConsole::ChargeOnOk() {
 
 // What holds from Charge ON OK: AEC is off after every power cycle (the
 // generator starts without it); the focus and scale lamps show what the
-// console last set the generator to.
+// console last set the generator to; the shift editors hold the stored
+// values, so that a Save before the charge completion writes no value of an
+// earlier session.
 void CConsole::TakeChargedSettings() {
     ConsoleState& s = m_state;
     for (int* aec :
@@ -181,6 +183,7 @@ void CConsole::TakeChargedSettings() {
         *aec = 0;
     }
     ShowFocusAndScale();
+    ShowReferences();
 }
 
 // Timer 3: the panel's settings go to the generator and on the displays.
