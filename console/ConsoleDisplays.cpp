@@ -67,7 +67,9 @@ void CConsole::ShowTime() {
 }
 
 // The reference data and shifts of the current kV and mA steps, and the
-// pre-heat value of the mA step; their Save buttons wait for a change.
+// pre-heat value of the mA step, all as stored: an edit not saved is
+// dropped, so that a Save writes only what the operator sees. Their Save
+// buttons wait for a change.
 void CConsole::ShowReferences() {
     ConsoleState& s = m_state;
     const int kvRef = ReadRefData(FormatText("%d mA Step", MaGroupOf(s.m_nMaIndex)),
@@ -90,6 +92,9 @@ void CConsole::ShowReferences() {
         Enable(id, false);
     }
 
+    for (std::size_t row = 0; row < s.m_maTable.rows.size(); ++row) {
+        s.m_maGrid[row][kThirdColumn] = s.m_maTable.rows[row][kThirdColumn];
+    }
     const bool inGrid = s.m_nMaIndex >= 0 && s.m_nMaIndex < kMaGridRows;
     SetText(panel::kPreheatEdit,
             inGrid ? s.m_maGrid[static_cast<std::size_t>(s.m_nMaIndex)][kThirdColumn] : "");

@@ -272,10 +272,16 @@ TEST_F(ConsoleParameters, PreheatStepsKeepTwoDigitsAndStopAtZero) {
 
 TEST_F(ConsoleParameters, PreheatSaveReplacesStepMaWithTheTablesRows) {
     StartCharged();
-    Modify([](ConsoleState& s) { s.m_nMaIndex = 3; }); // 20 mA, pre-heat 16
+    Modify([](ConsoleState& s) { s.m_nMaIndex = 2; }); // 16 mA, pre-heat 14
     std::string expected = ReadData("step_ma.dat");
     expected.replace(expected.find("20\tC8\t16"), 8, "20\tC8\t17");
 
+    // An edit not saved is dropped when the mA step changes: SAVE writes
+    // only the step shown.
+    Press(panel::kPreheatUp);
+    EXPECT_EQ(View(panel::kPreheatEdit).text, "15");
+    Press(panel::kMaUp);
+    EXPECT_EQ(View(panel::kPreheatEdit).text, "16");
     Press(panel::kPreheatUp);
     Press(panel::kPreheatSave);
     EXPECT_EQ(ReadData("step_ma.dat"), expected) << "19 rows, as the table had";
