@@ -19,7 +19,6 @@ MODEL_EDIT = 1004
 MODEL_20KW = 1068
 PREHEAT_SAVE = 1015
 TIME_EDIT = 1003
-LAMP_LARGE_FOCUS, LAMP_SMALL_FOCUS, LAMP_LOW_SCALE, LAMP_HIGH_SCALE = 1081, 1082, 1083, 1084
 
 
 class Model2Test(ConsoleTestCase):
@@ -100,9 +99,9 @@ class Model2Test(ConsoleTestCase):
 
     def test_focus_and_scale_after_a_power_cycle_agree_with_the_generator(self):
         """The charge-on start sets the generator to small focus and low scale (8, 9); what
-        the charge completion sends after it, the lamps and the host's report (kind 112)
-        agree with the mA, also when the power off before it came after the generator's
-        own PS "00"."""
+        the charge completion sends after it and the host's report (kind 112) agree with
+        the mA, also when the power off before it came after the generator's own PS "00".
+        (With a host the panel is hidden: the native cases read the lamps.)"""
         host = self.host()
         run, gen = self.console(model=2, host_title=host.title)
         self.charged(gen)
@@ -130,14 +129,6 @@ class Model2Test(ConsoleTestCase):
         self.assertEqual(large, ma >= 200, fields)
         self.assertEqual(focus[-1], 7 if large else 8, calls)
         self.assertEqual(scale[-1], 10 if ma >= 100 else 9, calls)
-        self.wait_lamps(
-            {
-                LAMP_LARGE_FOCUS: LIT if large else UNLIT,
-                LAMP_SMALL_FOCUS: UNLIT if large else LIT,
-                LAMP_HIGH_SCALE: LIT if ma >= 100 else UNLIT,
-                LAMP_LOW_SCALE: UNLIT if ma >= 100 else LIT,
-            }
-        )
 
     def console_state(self, host, number, timeout=10):
         """When the host had received its `number`th console-state record (kind 113)."""
