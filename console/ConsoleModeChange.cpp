@@ -111,8 +111,9 @@ void CConsole::ApplyHostExposure(const HostExposure& exposure) {
 }
 
 // The nearest steps of the four values in their whole tables (ties to the
-// lower one); false, with a log line and nothing changed, when a value has
-// no step on both sides or the mode is unknown.
+// lower one; the last step itself matches); false, with a log line and
+// nothing changed, when a value lies below the first step or above the last
+// one, or the mode is unknown.
 bool CConsole::MatchHostExposure(const HostExposure& exposure) {
     ConsoleState& s = m_state;
     const int kv =

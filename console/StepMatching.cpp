@@ -66,7 +66,7 @@ int NearestStep(const StepTable& table, int top, double value, StepReading readi
     double first = 0.0;
     double last = 0.0;
     if (top < 0 || !std::isfinite(value) || !StepValue(table, 0, reading, first) ||
-        !StepValue(table, top, reading, last) || value < first || AtLeast(value, last)) {
+        !StepValue(table, top, reading, last) || value < first || value > last) {
         return -1;
     }
     for (int row = 1; row <= top; ++row) {
@@ -80,5 +80,5 @@ int NearestStep(const StepTable& table, int top, double value, StepReading readi
             return toBelow < toAbove || NearlyEqual(toBelow, toAbove) ? row - 1 : row;
         }
     }
-    return -1;
+    return top;
 }

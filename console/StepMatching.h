@@ -26,7 +26,8 @@ bool StepValue(const StepTable& table, int row, StepReading reading, double& val
 int FirstStepAtLeast(const StepTable& table, int top, double value);
 
 // The nearest step: of the first step whose value is greater than `value`
-// and the one before it, the nearer; the lower one on a tie. -1 when `value`
-// lies below step 0 or at or above step `top` (no step on both sides), is
-// not a finite number, or `top` is below 0.
+// and the one before it, the nearer; the lower one on a tie. A value equal
+// to step `top` takes that step. -1 when `value` lies below step 0 or above
+// step `top` (no step on both sides), is not a finite number, or `top` is
+// below 0.
 int NearestStep(const StepTable& table, int top, double value, StepReading reading);

@@ -57,8 +57,7 @@ TEST(ConsoleStepMatching, NearestStepTiesToTheLowerAndRefusesValuesOutside) {
         {&ma, StepReading::kInteger, 90, 2, 0}, // halfway: the lower
         {&ma, StepReading::kInteger, 91, 2, 1},
         {&ma, StepReading::kInteger, 80, 2, 0},
-        {&ma, StepReading::kInteger, 124, 2, 2},
-        {&ma, StepReading::kInteger, 125, 2, -1},    // the last step: none above it
+        {&ma, StepReading::kInteger, 125, 2, 2},     // the last step itself
         {&ma, StepReading::kInteger, 79, 2, -1},     // below step 0
         {&ma, StepReading::kInteger, 126, 2, -1},    // above the last step
         {&sec, StepReading::kDecimal, 0.1125, 2, 0}, // halfway up to binary rounding
@@ -184,8 +183,8 @@ TEST_F(ConsoleModeChange, HostExposureOutsideTheTablesChangesNothing) {
         bool logged;
     } cases[] = {
         {"39;100;0.1;10;0", true},    // below the first kV step
-        {"150;100;0.1;10;0", true},   // the last kV step: none above it
-        {"80;630;0.1;10;0", true},    // the last mA step
+        {"151;100;0.1;10;0", true},   // above the last kV step
+        {"80;631;0.1;10;0", true},    // above the last mA step
         {"80;100;0.1;400;1", true},   // mAs above the last step
         {"80;100;0.0005;10;1", true}, // time below the first step
         {"80;100;0.1;10;3", true},    // no such mode
