@@ -172,12 +172,17 @@ void CConsole::ChargeOnOk() {
 }
 
 // What holds from Charge ON OK: AEC is off after every power cycle (the
-// generator starts without it); the focus and scale lamps show what the
-// console last set the generator to; the shift editors hold the stored
-// values, so that a Save before the charge completion writes no value of an
-// earlier session.
+// generator starts without it; one left on by a power off that never
+// reached Power OFF OK is switched off there too); the focus and scale
+// lamps show what the console last set the generator to; the shift editors
+// hold the stored values, so that a Save before the charge completion
+// writes no value of an earlier session.
 void CConsole::TakeChargedSettings() {
     ConsoleState& s = m_state;
+    if (s.m_bAec != 0) {
+        Call(kMethodAecOff);
+        Call(kMethodAecOff);
+    }
     for (int* aec :
          {&s.m_bAec, &s.m_bField1, &s.m_bField2, &s.m_bField3, &s.m_nFieldCode, &s.m_nDensity}) {
         *aec = 0;
