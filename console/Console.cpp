@@ -71,6 +71,9 @@ void CConsole::OnDestroy() {
 }
 
 bool CConsole::OnCommand(int controlId) {
+    if (RefuseChoiceButton(controlId)) {
+        return true;
+    }
     if (OnParameterCommand(controlId) || OnEditorCommand(controlId) || OnOptionCommand(controlId)) {
         return true;
     }

@@ -17,6 +17,7 @@
 //   console/ConsoleParametersEditors.cpp  shift and pre-heat editors
 //   console/ConsoleOptions.cpp     receptor, rotor, AEC, fields, density
 //   console/ConsoleModeChange.cpp  sec/mAs mode change, the host's exposure
+//   console/ConsoleChoiceLock.cpp  when parameters and options may change
 //   console/ConsoleHostCommands.cpp  the host's console commands
 //   console/ConsoleExposure.cpp    the hand switch, ready cancel, exposure
 //                                  start, cancel and end, the sequence
@@ -109,6 +110,7 @@ private:
     void StartCharge();
     void PowerOnOk();
     void ChargeOnOk();
+    void TakeChargedSettings();
     void OnChargeDone();
     void ReleaseLines();
     void StopPowerSequence();
@@ -176,6 +178,12 @@ private:
     void ApplyHostExposure(const HostExposure& exposure);
     bool MatchHostExposure(const HostExposure& exposure);
 
+    // ConsoleChoiceLock.cpp.
+    bool ChoicesMayChange(const std::string& what);
+    bool RefuseChoiceButton(int controlId);
+    void LockChoices();
+    void UnlockChoices();
+
     // ConsoleHostCommands.cpp.
     void ApplyFieldDigits();
     void TurnAecOnForHost();
@@ -188,6 +196,7 @@ private:
     void ApplyBucky();
     void ApplyRotor();
     void ChooseFocusAndScale();
+    void ShowFocusAndScale();
     int ReadRefData(const std::string& section, const std::string& key);
 
     // ConsoleExposure.cpp.

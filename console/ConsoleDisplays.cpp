@@ -67,7 +67,9 @@ void CConsole::ShowTime() {
 }
 
 // The reference data and shifts of the current kV and mA steps, and the
-// pre-heat value of the mA step; their Save buttons wait for a change.
+// pre-heat value of the mA step, all as stored: an edit not saved is
+// dropped, so that a Save writes only what the operator sees. Their Save
+// buttons wait for a change.
 void CConsole::ShowReferences() {
     ConsoleState& s = m_state;
     const int kvRef = ReadRefData(FormatText("%d mA Step", MaGroupOf(s.m_nMaIndex)),
@@ -90,6 +92,9 @@ void CConsole::ShowReferences() {
         Enable(id, false);
     }
 
+    for (std::size_t row = 0; row < s.m_maTable.rows.size(); ++row) {
+        s.m_maGrid[row][kThirdColumn] = s.m_maTable.rows[row][kThirdColumn];
+    }
     const bool inGrid = s.m_nMaIndex >= 0 && s.m_nMaIndex < kMaGridRows;
     SetText(panel::kPreheatEdit,
             inGrid ? s.m_maGrid[static_cast<std::size_t>(s.m_nMaIndex)][kThirdColumn] : "");
@@ -136,6 +141,14 @@ void CConsole::ApplyRotor() {
     Light(panel::kLampRotorHigh, high);
     Enable(panel::kRotorLow, high);
     Enable(panel::kRotorHigh, !high);
+}
+
+// The focus and scale lamps as the console last set the generator.
+void CConsole::ShowFocusAndScale() {
+    Light(panel::kLampSmallFocus, m_state.m_bLargeFocus == 0);
+    Light(panel::kLampLargeFocus, m_state.m_bLargeFocus != 0);
+    Light(panel::kLampLowScale, m_state.m_bHighScale == 0);
+    Light(panel::kLampHighScale, m_state.m_bHighScale != 0);
 }
 
 // Focus and mA scale follow the mA value: large focus from 200 mA, high

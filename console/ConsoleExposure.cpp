@@ -318,6 +318,7 @@ void CConsole::CancelReady() {
     AwaitRelease();
     Light(panel::kLampReadyUp, false);
     Enable(panel::kExposure, false);
+    UnlockChoices();
     ShowStatus("Generator Ready Cancel !!");
 }
 
@@ -366,6 +367,7 @@ void CConsole::EndExposure() {
     for (int id : kSentDataEdits) {
         SetText(id, "");
     }
+    UnlockChoices();
 }
 
 void CConsole::OnExposureEndTimer() {

@@ -48,6 +48,7 @@ void CConsole::StartReady() {
         return;
     }
     m_state.m_bReadyStarted = 1;
+    LockChoices();
     ComputeReferenceTexts();
     if (m_state.m_bAec != 0) {
         StartReadyWithAec(codes);
@@ -82,10 +83,14 @@ std::string CConsole::FindReadyCodes(ReadyCodes& codes) const {
     return missing;
 }
 
-// Without AEC the feedback of the last exposure is forgotten; the rotor and
+// Without AEC the feedback of the last exposure is forgotten, once its
+// report is out (at once when it still waits for its delay); the rotor and
 // the mode go first, the line last.
 void CConsole::StartReadyWithoutAec(const ReadyCodes& codes) {
     ConsoleState& s = m_state;
+    if (s.m_timers.count(kTimerFeedback) != 0) {
+        OnFeedbackTimer();
+    }
     s.m_strKvFeedback.clear();
     s.m_strMaFeedback.clear();
     s.m_strMasUnits.clear();

@@ -32,10 +32,32 @@ enum HostCode : unsigned {
     kHostExposure = 110,
 };
 
+// Every code the console takes changes a parameter or an option.
+bool IsConsoleCode(unsigned code) {
+    switch (code) {
+    case kHostKvUp:
+    case kHostKvDown:
+    case kHostMaUp:
+    case kHostMaDown:
+    case kHostSecUp:
+    case kHostSecDown:
+    case kHostMasUp:
+    case kHostMasDown:
+        return true;
+    default:
+        return code >= kHostFields && code <= kHostExposure;
+    }
+}
+
 } // namespace
 
+// A code is refused, with a log line, while the console is not charged or an
+// exposure is armed: nothing is sent and no control is enabled.
 void CConsole::OnHostCommand(unsigned code, const std::string& text) {
     ConsoleState& s = m_state;
+    if (IsConsoleCode(code) && !ChoicesMayChange(FormatText("Host console command %u", code))) {
+        return;
+    }
     switch (code) {
     case kHostKvUp:
     case kHostKvDown:

@@ -75,8 +75,10 @@ void CConsole::CarryMasToTime() {
 }
 
 // Code 110. Nothing happens for a kV or mA of 0 or a time or mAs of 0.0.
-// All four values must match a selectable step, and the mode must be known,
-// before anything changes. Mode 0 ends in time mode with the sec step made
+// All four values must match a step of their tables, and the mode must be
+// known, before anything changes. A step above the power model's is kept:
+// the mode change holds the time or mAs it derives within the model, and
+// the OVER judgement decides on the rest. Mode 0 ends in time mode with the sec step made
 // from the mAs step, mode 1 in mAs mode with the mAs step made from the sec
 // step; mode 2 ends in mAs mode with AEC on and the host's fields (field 2
 // when none is asked for).
@@ -108,25 +110,26 @@ void CConsole::ApplyHostExposure(const HostExposure& exposure) {
               exposure.fieldHundreds == 1 ? 4 : 0);
 }
 
-// The nearest selectable steps of the four values (ties to the lower one);
-// false, with a log line and nothing changed, when a value has no step on
-// both sides or the mode is unknown.
+// The nearest steps of the four values in their whole tables (ties to the
+// lower one; the last step itself matches); false, with a log line and
+// nothing changed, when a value lies below the first step or above the last
+// one, or the mode is unknown.
 bool CConsole::MatchHostExposure(const HostExposure& exposure) {
     ConsoleState& s = m_state;
-    const int kv = NearestStep(s.m_kvTable, TopSelectableStep(s.m_kvTable, s.m_nKvMax), exposure.kv,
-                               StepReading::kInteger);
-    const int ma = NearestStep(s.m_maTable, TopSelectableStep(s.m_maTable, s.m_nMaMax), exposure.ma,
-                               StepReading::kInteger);
-    const int sec = NearestStep(s.m_secTable, TopSelectableStep(s.m_secTable, s.m_nSecMax),
-                                exposure.sec, StepReading::kDecimal);
-    const int mas = NearestStep(s.m_masTable, TopSelectableStep(s.m_masTable, s.m_nMasMax),
-                                exposure.mas, StepReading::kDecimal);
+    const int kv =
+        NearestStep(s.m_kvTable, s.m_kvTable.LastRow(), exposure.kv, StepReading::kInteger);
+    const int ma =
+        NearestStep(s.m_maTable, s.m_maTable.LastRow(), exposure.ma, StepReading::kInteger);
+    const int sec =
+        NearestStep(s.m_secTable, s.m_secTable.LastRow(), exposure.sec, StepReading::kDecimal);
+    const int mas =
+        NearestStep(s.m_masTable, s.m_masTable.LastRow(), exposure.mas, StepReading::kDecimal);
     const bool knownMode =
         exposure.mode == kTimeMode || exposure.mode == kMasMode || exposure.mode == kAecMode;
     if (kv < 0 || ma < 0 || sec < 0 || mas < 0 || !knownMode) {
         Log(FormatText("Host exposure %d kV, %d mA, %g sec, %g mAs, mode %d refused: %s",
                        exposure.kv, exposure.ma, exposure.sec, exposure.mas, exposure.mode,
-                       knownMode ? "a value lies outside the selectable steps"
+                       knownMode ? "a value lies outside the steps of its table"
                                  : "the mode is not 0, 1 or 2"),
             CLogFile::kWarning);
         return false;

@@ -121,11 +121,22 @@ void CConsole::OnPowerOnTimer() {
     StartTimer(kTimerChargeStart, kChargeStartDelayMs);
 }
 
-// Timer 2: the charge-on start.
+// Timer 2: the charge-on start. It puts the generator at small focus and low
+// scale, and so the console: the charge completion then sends large focus
+// and high scale when the mA calls for them. Should the charge have come
+// before it (RS04 early), the focus and the scale are chosen again now.
 void CConsole::StartCharge() {
     ShowStatus("Generator Charge ON Start");
     for (int method : {kMethodChargeOn1, kMethodSmallFocus, kMethodLowScale, kMethodChargeOn4}) {
         Call(method);
+    }
+    m_state.m_bLargeFocus = 0;
+    m_state.m_bHighScale = 0;
+    if (m_state.m_bChargeOn != 0) {
+        ShowFocusAndScale();
+        if (m_state.m_timers.count(kTimerChargeDone) == 0) {
+            ChooseFocusAndScale();
+        }
     }
 }
 
@@ -174,6 +185,7 @@ void CConsole::ChargeOnOk() {
         Enable(id, false);
     }
     Enable(panel::kPowerOff, true);
+    TakeChargedSettings();
     StartTimer(kTimerChargeDone, kChargeDoneDelayMs);
     // The hand switch works from now on: a start combination that is OVER
     // must be known before any parameter is stepped (a good one leaves the
@@ -181,6 +193,26 @@ void CConsole::ChargeOnOk() {
     if (CombinationIsOver()) {
         JudgeOver();
     }
+}
+
+// What holds from Charge ON OK: AEC is off after every power cycle (the
+// generator starts without it; one left on by a power off that never
+// reached Power OFF OK is switched off there too); the focus and scale
+// lamps show what the console last set the generator to; the shift editors
+// hold the stored values, so that a Save before the charge completion
+// writes no value of an earlier session.
+void CConsole::TakeChargedSettings() {
+    ConsoleState& s = m_state;
+    if (s.m_bAec != 0) {
+        Call(kMethodAecOff);
+        Call(kMethodAecOff);
+    }
+    for (int* aec :
+         {&s.m_bAec, &s.m_bField1, &s.m_bField2, &s.m_bField3, &s.m_nFieldCode, &s.m_nDensity}) {
+        *aec = 0;
+    }
+    ShowFocusAndScale();
+    ShowReferences();
 }
 
 // Timer 3: the panel's settings go to the generator and on the displays.

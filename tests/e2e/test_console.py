@@ -19,6 +19,7 @@ MODEL_EDIT = 1004
 MODEL_20KW = 1068
 PREHEAT_SAVE = 1015
 WM_ENDSESSION = 0x16
+TIME_EDIT = 1003
 
 
 class Model2Test(ConsoleTestCase):
@@ -131,6 +132,39 @@ class Model2Test(ConsoleTestCase):
         self.console_state(host, 4)
         self.assertEqual(run.wait_exit(10), 0)
         self.assertLogged(run, "Windows session ending: powering off")
+
+    def test_focus_and_scale_after_a_power_cycle_agree_with_the_generator(self):
+        """The charge-on start sets the generator to small focus and low scale (8, 9); what
+        the charge completion sends after it and the host's report (kind 112) agree with
+        the mA, also when the power off before it came after the generator's own PS "00".
+        (With a host the panel is hidden: the native cases read the lamps.)"""
+        host = self.host()
+        run, gen = self.console(model=2, host_title=host.title)
+        self.charged(gen)
+        host.send("console 110 80;200;0.1;20;0")  # 200 mA: large focus, high scale
+        self.call(gen, 10)
+        gen.send("PS", ("00",))
+        self.assertIsNotNone(host.console_report(10))  # a round trip: PS "00" is in by now
+        host.send("console 100 2")
+        self.assertLogged(run, "Generator Charge OFF OK !!")
+        self.wait_text(TIME_EDIT, "")
+        gen.clear()
+        host.send("console 100 1")
+        self.sent(gen, "RS04", timeout=20)
+        deadline = time.monotonic() + 5
+        while self.text(TIME_EDIT) == "" and time.monotonic() < deadline:
+            time.sleep(0.1)  # the charge completion shows the time step
+
+        fields = host.console_report(10).split(";")
+        ma, large = float(fields[1]), fields[4] == "1"
+        self.call(gen, 7 if large else 8)
+        self.call(gen, 10 if ma >= 100 else 9)
+        calls = [c.id for c in self.calls(gen)]
+        focus = [c for c in calls if c in (7, 8)]
+        scale = [c for c in calls if c in (9, 10)]
+        self.assertEqual(large, ma >= 200, fields)
+        self.assertEqual(focus[-1], 7 if large else 8, calls)
+        self.assertEqual(scale[-1], 10 if ma >= 100 else 9, calls)
 
     def console_state(self, host, number, timeout=10):
         """When the host had received its `number`th console-state record (kind 113)."""

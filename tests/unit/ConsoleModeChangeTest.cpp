@@ -57,10 +57,9 @@ TEST(ConsoleStepMatching, NearestStepTiesToTheLowerAndRefusesValuesOutside) {
         {&ma, StepReading::kInteger, 90, 2, 0}, // halfway: the lower
         {&ma, StepReading::kInteger, 91, 2, 1},
         {&ma, StepReading::kInteger, 80, 2, 0},
-        {&ma, StepReading::kInteger, 125, 2, 2},     // the top step itself
+        {&ma, StepReading::kInteger, 125, 2, 2},     // the last step itself
         {&ma, StepReading::kInteger, 79, 2, -1},     // below step 0
-        {&ma, StepReading::kInteger, 126, 2, -1},    // above the top step
-        {&ma, StepReading::kInteger, 125, 1, -1},    // above the model's top step
+        {&ma, StepReading::kInteger, 126, 2, -1},    // above the last step
         {&sec, StepReading::kDecimal, 0.1125, 2, 0}, // halfway up to binary rounding
         {&sec, StepReading::kDecimal, 0.15, 2, 2},
         {&sec, StepReading::kDecimal, 0.11, 2, 0},
@@ -178,7 +177,7 @@ TEST_F(ConsoleModeChange, HostExposureInMode2KeepsTheHostsFields) {
     EXPECT_EQ(State().m_bMasMode, 0);
 }
 
-TEST_F(ConsoleModeChange, HostExposureOutsideTheStepsChangesNothing) {
+TEST_F(ConsoleModeChange, HostExposureOutsideTheTablesChangesNothing) {
     StartCharged("Model=2\r\nMDPSC=1\r\n"); // 20 kW: mA up to step 14 (250 mA)
     const ConsoleState before = State();
     const struct {
@@ -186,7 +185,8 @@ TEST_F(ConsoleModeChange, HostExposureOutsideTheStepsChangesNothing) {
         bool logged;
     } cases[] = {
         {"39;100;0.1;10;0", true},    // below the first kV step
-        {"80;320;0.1;10;0", true},    // mA above the model's top step
+        {"151;100;0.1;10;0", true},   // above the last kV step
+        {"80;631;0.1;10;0", true},    // above the last mA step
         {"80;100;0.1;400;1", true},   // mAs above the last step
         {"80;100;0.0005;10;1", true}, // time below the first step
         {"80;100;0.1;10;3", true},    // no such mode
@@ -200,4 +200,19 @@ TEST_F(ConsoleModeChange, HostExposureOutsideTheStepsChangesNothing) {
         EXPECT_TRUE(Calls().empty()) << c.text;
         EXPECT_EQ(Logged("refused"), c.logged) << c.text;
     }
+
+    // Within the tables, above the model's steps: matched, the derived time
+    // held within the model, then judged. 300 mAs takes 320 (step 35, above
+    // the model's 34); 320 mAs / 200 mA = 1.6 s, allowed up to 100 kV.
+    Host(110, "80;200;1.5;300;0");
+    EXPECT_EQ((std::vector<int>{State().m_nKvIndex, State().m_nMaIndex, State().m_nSecIndex,
+                                State().m_nMasIndex, State().m_bMasMode, State().m_bOver}),
+              (std::vector<int>{40, 13, 32, 35, 0, 0}));
+    EXPECT_EQ(View(panel::kTimeEdit).text, "1.6");
+    EXPECT_FALSE(Logged("refused"));
+    // 320 mA (step 15, above the model's 14) allows 62 kV at 1 s: OVER.
+    Host(110, "80;320;1;300;0");
+    EXPECT_EQ(State().m_nMaIndex, 15);
+    EXPECT_EQ(State().m_bOver, 1);
+    EXPECT_EQ(View(panel::kStatusEdit).text, "OVER !!");
 }

@@ -135,3 +135,81 @@ TEST_F(ConsoleParametersHost, ReadyTakesTheSavedShiftsNotTheStepped) {
     Press(panel::kReady);
     EXPECT_EQ(LastCall(kMethodKv), (LinkCall{kMethodKv, {"28", "443", "444"}}));
 }
+
+// Parameters and options change only while charged and while no exposure is
+// armed: the generator keeps what it was sent, and the panel and the host
+// see just that. A host code is refused with a log line; the panel's choice
+// buttons are disabled from ready start until the end or the cancel.
+TEST_F(ConsoleParametersHost, ChoicesWaitForTheChargeAndForNoExposureArmed) {
+    const struct {
+        unsigned code;
+        const char* text;
+    } codes[] = {
+        {9, ""},   {10, ""},  {12, ""},   {13, ""},  {15, ""},  {16, ""},
+        {18, ""},  {19, ""},  {101, "1"}, {102, ""}, {103, ""}, {104, ""},
+        {105, ""}, {106, ""}, {107, ""},  {108, ""}, {109, ""}, {110, "80;200;0.1;20;0;0;0;0;0"}};
+    const auto refusesAll = [&](const char* why) {
+        const ConsoleState before = State();
+        for (const auto& c : codes) {
+            Clear();
+            Host(c.code, c.text);
+            EXPECT_EQ(State(), before) << why << " " << c.code;
+            EXPECT_TRUE(Calls().empty()) << why << " " << c.code;
+            EXPECT_TRUE(
+                Logged("Host console command " + std::to_string(c.code) + " refused: " + why))
+                << c.code;
+        }
+    };
+
+    // Powered on, not yet charged.
+    Start("Model=2\r\n");
+    panel->console.PowerOn();
+    Report("PS", "01");
+    Advance(1000);
+    Report("R101", "3A");
+    refusesAll("the console is not charged");
+
+    // Charged with a ready from the Ready button, then X-ray ended: armed
+    // until the exposure's end.
+    StartCharged();
+    Host(109); // AEC on: the field and density buttons are in use
+    Press(panel::kReady);
+    const int choices[] = {panel::kKvUp,   panel::kMaUp,     panel::kTimeDown,  panel::kChange,
+                           panel::kAux,    panel::kBucky2,   panel::kRotorHigh, panel::kAec,
+                           panel::kField1, panel::kDensityUp};
+    for (int id : choices) {
+        EXPECT_FALSE(View(id).enabled) << id;
+    }
+    refusesAll("an exposure is armed");
+    StateCode("RS05");
+    Press(panel::kExposure);
+    StateCode("RS06");
+    StateCode("RS07");
+    refusesAll("an exposure is armed");
+    Clear();
+    const ConsoleState armed = State();
+    Press(panel::kMaUp); // a click that reaches the rules all the same
+    EXPECT_EQ(State(), armed);
+    EXPECT_TRUE(Calls().empty()) << "no focus or scale method under X-ray";
+    EXPECT_TRUE(Logged("Control 1007 refused: an exposure is armed"));
+
+    // The exposure's end gives the buttons back as the choices leave them.
+    Advance(500);
+    for (int id : {panel::kKvUp, panel::kMaUp, panel::kTimeDown, panel::kChange, panel::kBucky2,
+                   panel::kRotorHigh, panel::kAec, panel::kField1, panel::kDensityUp}) {
+        EXPECT_TRUE(View(id).enabled) << id;
+    }
+    for (int id : {panel::kAux, panel::kBucky1, panel::kRotorLow}) {
+        EXPECT_FALSE(View(id).enabled) << id;
+    }
+    Host(12);
+    EXPECT_EQ(State().m_nMaIndex, 1);
+
+    // A ready cancelled likewise.
+    Host(107); // AEC off
+    Press(panel::kReady);
+    Press(panel::kReadyCancel);
+    EXPECT_TRUE(View(panel::kMaUp).enabled);
+    EXPECT_FALSE(View(panel::kField1).enabled);
+    EXPECT_TRUE(View(panel::kAux).enabled);
+}

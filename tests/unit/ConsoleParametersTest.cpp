@@ -210,6 +210,30 @@ TEST_F(ConsoleParameters, ShiftEditorsStopAt20AndSaveToRefData) {
     EXPECT_EQ(RefValue("kV Ref Shift", "C-1_4 Step"), 0) << "the rest of the file is kept";
     EXPECT_EQ(RefValue("AEC_Field_Data", "default"), 512);
     EXPECT_FALSE(platform::FileExists(DataPath("ref_data.dat.new")));
+
+    // The next charge: from Charge ON OK the editors hold the stored values
+    // of mA step 0, not those of step 3 left from before, nor 0 for the
+    // focus shifts of a first charge.
+    for (bool again : {true, false}) {
+        if (again) {
+            panel->console.PowerOff();
+        } else {
+            Start("Model=2\r\n");
+        }
+        panel->console.PowerOn();
+        Report("PS", "01");
+        Advance(1000);
+        Report("R101", "3A");
+        Advance(3000);
+        StateCode("RS04");
+        Press(panel::kKvShiftUp);
+        Press(panel::kKvShiftSave);
+        EXPECT_EQ(RefValue("kV Ref Shift", "C-1_0 Step"), again ? 1 : 2) << again;
+        Press(panel::kSmallFocusDown);
+        EXPECT_EQ(View(panel::kSmallFocusEdit).text, "-20") << again;
+        Press(panel::kLargeFocusUp);
+        EXPECT_EQ(View(panel::kLargeFocusEdit).text, "-18") << again;
+    }
 }
 
 TEST_F(ConsoleParameters, AFailedShiftSaveKeepsTheFileAndSaveEnabled) {
@@ -255,10 +279,16 @@ TEST_F(ConsoleParameters, PreheatStepsKeepTwoDigitsAndStopAtZero) {
 
 TEST_F(ConsoleParameters, PreheatSaveReplacesStepMaWithTheTablesRows) {
     StartCharged();
-    Modify([](ConsoleState& s) { s.m_nMaIndex = 3; }); // 20 mA, pre-heat 16
+    Modify([](ConsoleState& s) { s.m_nMaIndex = 2; }); // 16 mA, pre-heat 14
     std::string expected = ReadData("step_ma.dat");
     expected.replace(expected.find("20\tC8\t16"), 8, "20\tC8\t17");
 
+    // An edit not saved is dropped when the mA step changes: SAVE writes
+    // only the step shown.
+    Press(panel::kPreheatUp);
+    EXPECT_EQ(View(panel::kPreheatEdit).text, "15");
+    Press(panel::kMaUp);
+    EXPECT_EQ(View(panel::kPreheatEdit).text, "16");
     Press(panel::kPreheatUp);
     Press(panel::kPreheatSave);
     EXPECT_EQ(ReadData("step_ma.dat"), expected) << "19 rows, as the table had";

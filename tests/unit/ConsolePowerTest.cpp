@@ -2,6 +2,8 @@
 // models, on the virtual clock.
 #include "ConsoleFixture.h"
 
+#include <cstdlib>
+
 using sim::LinkCall;
 
 class ConsolePower : public ConsoleFixture {
@@ -83,6 +85,69 @@ TEST_F(ConsolePower, Model2ConversationFromPowerOnToCharged) {
     EXPECT_TRUE(View(panel::kLampRotorLow).lit);
     EXPECT_TRUE(View(panel::kRotorHigh).enabled);
     EXPECT_EQ(View(panel::kTimeEdit).text, "0.025");
+}
+
+// The charge-on start puts the generator at small focus and low scale, and
+// the console with it: what the charge completion then sends, the lamps and
+// the host's report agree with the mA, however the last power off ended
+// (here after the generator's own PS "00") and when RS04 comes before the
+// charge-on start. AEC is off after every power cycle.
+TEST_F(ConsolePower, FocusScaleAndAecAfterAPowerCycleAgreeWithTheGenerator) {
+    const auto agree = [this](const char* when) {
+        int focus = 0;
+        int scale = 0;
+        for (const LinkCall& call : Calls()) {
+            const int id = call.dispatchId;
+            focus = id == kMethodLargeFocus || id == kMethodSmallFocus ? id : focus;
+            scale = id == kMethodHighScale || id == kMethodLowScale ? id : scale;
+        }
+        const ConsoleState& s = State();
+        const int ma = std::atoi(s.m_maTable.Cell(s.m_nMaIndex, kDisplayColumn)->c_str());
+        EXPECT_EQ(focus, ma >= 200 ? kMethodLargeFocus : kMethodSmallFocus) << when;
+        EXPECT_EQ(scale, ma >= 100 ? kMethodHighScale : kMethodLowScale) << when;
+        EXPECT_EQ(s.m_bLargeFocus, ma >= 200 ? 1 : 0) << when;
+        EXPECT_EQ(View(panel::kLampLargeFocus).lit, ma >= 200) << when;
+        EXPECT_EQ(View(panel::kLampSmallFocus).lit, ma < 200) << when;
+        EXPECT_EQ(View(panel::kLampHighScale).lit, ma >= 100) << when;
+        EXPECT_EQ(s.m_bAec, 0) << when;
+        int aec = 0; // the generator forgets AEC at its power off (2)
+        for (const LinkCall& call : Calls()) {
+            const int id = call.dispatchId;
+            aec = id == kMethodAecOn || id == kMethodAecOff || id == kMethodPowerOff ? id : aec;
+        }
+        EXPECT_NE(aec, kMethodAecOn) << when;
+        const std::string report = panel->console.HostStatusText(); // focus: the fifth
+        std::size_t at = 0;
+        for (int field = 0; field < 4; ++field) {
+            at = report.find(';', at) + 1;
+        }
+        EXPECT_EQ(report.substr(at, 2), ma >= 200 ? "1;" : "0;") << when;
+    };
+    ChargeModel2();
+    panel->console.OnHostCommand(110, "80;200;0.1;20;2"); // large, high, AEC on
+    Report("PS", "00");
+    panel->console.PowerOff();
+    panel->console.PowerOn();
+    Report("PS", "01");
+    Advance(1000);
+    Report("R101", "3A");
+    Advance(3000);
+    StateCode("RS04");
+    Advance(1000);
+    agree("after PS 00");
+
+    // RS04 before the charge-on start: the host's exposure goes to a charged
+    // console, then the charge-on start's 8 and 9 are followed by 7 and 10.
+    Start("Model=2\r\n");
+    panel->console.PowerOn();
+    Report("PS", "01");
+    Advance(1000);
+    Report("R101", "3A");
+    StateCode("RS04");
+    Advance(1000);
+    panel->console.OnHostCommand(110, "80;200;0.1;20;0");
+    Advance(2000);
+    agree("RS04 first");
 }
 
 TEST_F(ConsolePower, Model2LinkCheckAnswersAndSilencePowersOff) {

@@ -108,4 +108,13 @@ TEST_F(ConsoleReports, FeedbackAndActualMas) {
                   (Lines{std::string("status ") + c.line, std::string("value ") + c.value}))
             << c.units;
     }
+
+    // The next ready within the report's delay: the host still gets the
+    // value R201 carried, once.
+    Charge(2);
+    panel->link.Raise(kEventData, {"R201", "25", "1"});
+    Press(panel::kReady);
+    Advance(100);
+    EXPECT_EQ(OwnerNotes(), (Lines{"status Actual mAs : 12.5 mAs", "value 12.5",
+                                   "status Generator Ready Start"}));
 }
