@@ -1,7 +1,9 @@
 #include "ConsoleEvents.h"
 
 #include "console/ConsoleIds.h"
+#include "platform/Files.h"
 
+#include <array>
 #include <cstdio>
 #include <memory>
 
@@ -195,6 +197,8 @@ const std::vector<ConsoleEvent>& ExplorerEvents() {
             Host(110, "80;100;0.2;20;1;0;0;0;0"),
             Host(110, "70;100;0.1;10;2;0;1;0;1"),
             Host(110, "150;630;0.1;20;0;0;0;0;0"),
+            // Allowed at 50 kW, OVER at 20 kW.
+            Host(110, "100;250;0.1;25;0;0;0;0;0"),
             Host(110, ";;x"),
             Host(8),
             HostPower(1),
@@ -369,10 +373,19 @@ invariants::SafetyMonitor MonitorFor(const ConsoleWorld& world) {
     monitor.StartPoweredOff();
     auto book = std::make_shared<invariants::Codebook>();
     const ConsoleState& s = world.State();
-    book->kv = invariants::Codebook::Of(s.m_kvTable);
-    book->ma = invariants::Codebook::Of(s.m_maTable);
-    book->sec = invariants::Codebook::Of(s.m_secTable);
-    book->mas = invariants::Codebook::Of(s.m_masTable);
+    book->SetTables(s.m_kvTable, s.m_maTable, s.m_secTable, s.m_masTable);
+    // The over tables of every power model, read as the console reads them.
+    const std::string data = world.Root() + "\\data\\over_";
+    for (const char* model : {"20kW", "32kW", "40kW", "50kW"}) {
+        std::array<OverGrid, 2>& grids = book->over[model];
+        const char* const kFiles[] = {"over_mA_sec.dat", "over_mA_mAs.dat"};
+        for (int i = 0; i < 2; ++i) {
+            std::string bytes;
+            std::vector<std::string> notes;
+            platform::ReadFileBytes(data + model + "\\" + kFiles[i], bytes);
+            grids[static_cast<std::size_t>(i)] = ParseOverTable(bytes, notes);
+        }
+    }
     monitor.SetCodebook(book);
     return monitor;
 }

@@ -13,7 +13,9 @@
 // - charge-off: a ready (0xFD, 57 "01","00") or an exposure only while
 //   charged, from Charge ON OK to Charge OFF OK or Power OFF OK, and every
 //   line released before either of these (also at a link loss);
-// - over: no ready or exposure while the chosen exposure is judged OVER;
+// - over: no ready or exposure while the chosen exposure is judged OVER,
+//   by the console's "OVER !!" and, with the panel given, by the over table
+//   of the power model the panel shows for the steps 112 reports;
 // - report-latch: no ready or exposure while a status report is pending (an
 //   error until Power OFF OK, a check until R105 or Power OFF OK); an error
 //   report is followed by Charge OFF OK within 100 ms plus one poll; while a
@@ -504,7 +506,8 @@ private:
     // generator was told.
     void JudgeShown(const std::string& step, const Shown& shown, unsigned elapsedMs) {
         const bool lit = (*shown.view)[panel::kLampCharge].lit;
-        m_litMs = lit ? std::min(m_litMs + elapsedMs, kChargeDoneMs + 1) : 0;
+        // Counted only while the host waits for its 113 value 1.
+        m_litMs = lit && m_last113 != 1 ? std::min(m_litMs + elapsedMs, kChargeDoneMs + 1) : 0;
         if (!lit && m_last113 == 1) {
             Fail(Rule::kHostTruth, step,
                  "the host was last told 113 value 1, the Charge lamp is out");
@@ -516,6 +519,11 @@ private:
         if (m_book == nullptr) {
             return;
         }
+        if (m_step.asserted && m_book->JudgeOver(shown) == 1) {
+            Fail(Rule::kOver, step,
+                 "a ready or an exposure of " + shown.view->operator[](panel::kModelEdit).text +
+                     " " + JoinReport(shown) + " is OVER by the over table");
+        }
         const bool checkpoint = m_step.charged || m_step.asserted;
         if (checkpoint) {
             for (const std::string& what : m_shadow.Disagreements(shown, *m_book, true, m_ready)) {
@@ -526,6 +534,14 @@ private:
                 Fail(Rule::kArmedEqualsShown, step, what);
             }
         }
+    }
+
+    static std::string JoinReport(const Shown& shown) {
+        std::string text;
+        for (const std::string& field : shown.report) {
+            text += field + ";";
+        }
+        return text;
     }
 
     // The actual mAs the console makes of R201's texts, for plain ones (a

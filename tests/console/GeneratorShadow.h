@@ -10,6 +10,8 @@
 #include "console/sim/RecordingLink.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -19,11 +21,33 @@
 
 namespace invariants {
 
-// The texts each code of the step tables stands for.
+struct Shown;
+
+// The data set as the monitor reads it: the texts each code of the step
+// tables stands for, the tables, and the over tables of each power model by
+// the text the panel shows for it.
 struct Codebook {
     using Texts = std::map<std::string, std::set<std::string>>;
     Texts kv, ma, sec, mas;
+    StepTable maTable, secTable, masTable;
+    std::map<std::string, std::array<OverGrid, 2>> over; // sec, mAs
 
+    void SetTables(const StepTable& kvSteps, const StepTable& maSteps, const StepTable& secSteps,
+                   const StepTable& masSteps) {
+        kv = Of(kvSteps);
+        ma = Of(maSteps);
+        sec = Of(secSteps);
+        mas = Of(masSteps);
+        maTable = maSteps;
+        secTable = secSteps;
+        masTable = masSteps;
+    }
+
+    // Whether the exposure shown (112's steps, the model edit, the mode
+    // lamps) is OVER by the over tables: 1 OVER, 0 allowed, -1 not judged.
+    inline int JudgeOver(const Shown& shown) const;
+
+private:
     static Texts Of(const StepTable& table) {
         Texts texts;
         for (const StepRow& row : table.rows) {
@@ -53,6 +77,32 @@ struct Shown {
         return fields;
     }
 };
+
+int Codebook::JudgeOver(const Shown& shown) const {
+    const panel::PanelView& view = *shown.view;
+    const auto grids = over.find(view[panel::kModelEdit].text);
+    const bool secLit = view[panel::kLampSec].lit;
+    const bool masLit = view[panel::kLampMas].lit;
+    if (grids == over.end() || secLit == masLit || shown.report.size() < 4) {
+        return -1;
+    }
+    auto row = [](const StepTable& table, const std::string& text) {
+        for (std::size_t i = 0; i < table.rows.size(); ++i) {
+            if (table.rows[i][kDisplayColumn] == text) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    };
+    const int maRow = row(maTable, shown.report[1]);
+    const int timeRow = masLit ? row(masTable, shown.report[2]) : row(secTable, shown.report[3]);
+    if (maRow < 0 || timeRow < 0 || maRow >= kOverColumns || timeRow >= kOverLines) {
+        return 1;
+    }
+    const int highestKv = grids->second[masLit ? 1 : 0][static_cast<std::size_t>(maRow)]
+                                       [static_cast<std::size_t>(timeRow)];
+    return highestKv == kOverNotAllowed || highestKv < std::atoi(shown.report[0].c_str()) ? 1 : 0;
+}
 
 struct GeneratorShadow {
     // -1: not told since the generator was last powered off.

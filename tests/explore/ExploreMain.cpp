@@ -2,16 +2,16 @@
 // every invariant of ConsoleInvariants.h judged after every event: first
 // with only the events of the exposure sequence (the hand switch, the power
 // and sequence buttons, the host's power, the state codes, HS, PS, LINK,
-// R101, R104, R105, time), deeper; then with every event, to the depth the
-// last line gives. Prints the figures per start and in total; a violation
-// prints the events that lead to it with what the console sent, and fails
-// the run.
+// R101, R104, R105, R201, time, the composite conversations), deeper; then
+// with every event, to the depth the last line gives. Prints the figures
+// per start and in total; a violation prints the events that lead to it
+// with what the console sent, and fails the run.
 // Usage: relvan_explore [--depth N] [--sequence-depth N] [--start TEXT]...
-//                       [--with EVENT]...
+//                       [--with EVENT]... [--replay EVENT]...
 //   --sequence-depth 0 leaves out the first search; --start runs only the
 //   starts whose name contains TEXT; --with prints only counterexamples
-//   whose events include EVENT (as a trace writes it); --replay EVENT...
-//   performs those events from each selected start and prints what broke.
+//   whose events include EVENT (as a trace writes it); --replay performs
+//   the events from each selected start and prints what broke.
 #include "Explorer.h"
 #include "tests/console/SampleData.h"
 #include "tests/console/StartStates.h"
@@ -72,8 +72,8 @@ bool Selected(const Options& options, const StartState& start) {
 
 // The events of the exposure sequence.
 std::vector<bool> SequenceEvents() {
-    static const std::string kCodes[] = {"RS04", "RS05", "RS06", "RS07", "HS",
-                                         "PS",   "LINK", "R101", "R104", "R105"};
+    static const std::string kCodes[] = {"RS04", "RS05", "RS06", "RS07", "HS",  "PS",
+                                         "LINK", "R101", "R104", "R105", "R201"};
     static const int kButtons[] = {panel::kPowerOn,     panel::kPowerOff, panel::kReady,
                                    panel::kReadyCancel, panel::kExposure, panel::kExposureCancel};
     std::vector<bool> tried;

@@ -16,7 +16,7 @@ protected:
         std::vector<std::string> history;
         Charge(model);
         std::mt19937 random(seed);
-        invariants::SafetyMonitor monitor(PollMs());
+        invariants::SafetyMonitor monitor(PollMs(), model);
         monitor.Begin({});
         monitor.End("charged",
                     {{invariants::Output::Kind::kStatus, {}, 0, "Generator Charge ON OK !!"}}, 0);
@@ -124,6 +124,7 @@ private:
             // Once the generator is up, the operator mostly presses on.
             inputs.switchStage =
                 State().m_bReadyUp != 0 && pick(2) == 0 ? 2 : static_cast<int>(pick(3));
+            inputs.switchReport = m_model == 2;
             monitor.Begin(inputs);
             Switch(inputs.switchStage);
             return "switch " + std::to_string(inputs.switchStage);
@@ -150,6 +151,7 @@ private:
             const int next = State().m_bReadyUp != 0 ? panel::kExposure : panel::kReady;
             const int id = pick(2) == 0 ? next : kButtons[pick(std::size(kButtons))];
             inputs.exposureButton = id == panel::kExposure;
+            inputs.readyButton = id == panel::kReady;
             monitor.Begin(inputs);
             Press(id);
             return "button " + std::to_string(id);
@@ -176,6 +178,7 @@ private:
             return "OVER " + std::to_string(over);
         }
         case kPowerOff:
+            inputs.powerOff = true;
             monitor.Begin(inputs);
             panel->console.PowerOff();
             return "power off";
@@ -185,6 +188,7 @@ private:
             Report("PS", kind == kPowerDown ? "00" : "01");
             return kind == kPowerDown ? "PS 00" : "PS 01";
         case kPowerOn:
+            inputs.powerOn = true;
             monitor.Begin(inputs);
             panel->console.PowerOn();
             return "power on";
@@ -231,6 +235,15 @@ TEST(ConsoleInvariants, TheMonitorFlagsEachBrokenRule) {
     charged.text = "Generator Charge ON OK !!";
     const Output ready = call(57, {"01", "00"});
     const Output exposure = call(57, {"01", "01"});
+    // The switch read standing, then pressed: a fresh press.
+    auto read = [](std::uint8_t bits) {
+        Output out;
+        out.kind = Output::Kind::kRead;
+        out.portValue = bits;
+        return out;
+    };
+    const Output standing = read(0x30);
+    const Output pressed = read(0x00);
 
     struct Case {
         const char* rule;
@@ -240,10 +253,11 @@ TEST(ConsoleInvariants, TheMonitorFlagsEachBrokenRule) {
     };
     const Case cases[] = {
         {"port value", {charged, port(0xFE)}, 0, 0},
-        {"uncharged ready", {port(0xFD)}, 0, 0},
-        {"exposure without ready", {charged, exposure}, 2, 0},
-        {"exposure at stage 1", {charged, ready, exposure}, 1, 0},
-        {"no release after letting go", {charged, ready, exposure}, 2, 10},
+        {"uncharged ready", {standing, pressed, port(0xFD)}, 0, 0},
+        {"exposure without ready", {charged, standing, pressed, exposure}, 2, 0},
+        {"exposure at stage 1", {charged, standing, pressed, ready, exposure}, 1, 0},
+        {"no release after letting go", {charged, standing, pressed, ready, exposure}, 2, 10},
+        {"ready from a switch not seen standing", {charged, pressed, ready}, 1, 0},
     };
     for (const Case& c : cases) {
         invariants::SafetyMonitor monitor(10);
@@ -263,6 +277,6 @@ TEST(ConsoleInvariants, TheMonitorFlagsEachBrokenRule) {
     invariants::StepInputs atTwo;
     atTwo.switchStage = 2;
     good.Begin(atTwo);
-    good.End("expose", {charged, ready, exposure, call(57, {"00", "00"})}, 0);
+    good.End("expose", {charged, standing, pressed, ready, exposure, call(57, {"00", "00"})}, 0);
     EXPECT_TRUE(good.Violations().empty());
 }
