@@ -26,7 +26,7 @@ namespace {
 using namespace check;
 
 constexpr int kDefaultDepth = 3;
-constexpr int kDefaultSequenceDepth = 5;
+constexpr int kDefaultSequenceDepth = 4;
 
 struct Options {
     int depth = kDefaultDepth;
