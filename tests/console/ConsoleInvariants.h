@@ -32,7 +32,8 @@
 // - armed-equals-shown: from ready start until its lines let go, the panel
 //   and 112 show the kV, mA, time and mAs the ready sent;
 // - power-discipline: after a power off or a link loss, until the next power
-//   on, the generator gets nothing but the release and power-off calls; in
+//   on, the generator gets nothing but the release and power-off calls (and
+//   the answer to the link's check, which supervises the link); in
 //   one power on each power-on call and the charge-on start go out once;
 // - host-truth: the host's last kind 113 says whether the Charge lamp is lit
 //   (value 1 within the charge completion's second), and a kind 114 carries
@@ -255,6 +256,9 @@ private:
         } else if (text == "Generator Charge OFF OK !!" || text == "Generator Power OFF OK !!") {
             if (m_ready || m_exposure) {
                 Fail(Rule::kChargeOff, step, "a line still asserted at \"" + text + "\"");
+                // Told once: the console has dropped them.
+                m_ready = false;
+                m_exposure = false;
             }
             m_charged = false;
             m_errorPending = false;
@@ -460,7 +464,7 @@ private:
         const bool link = output.kind == Output::Kind::kLink;
         if (m_power == Power::kOff) {
             const bool allowed =
-                link ? call.dispatchId == kMethodPowerOff ||
+                link ? call.dispatchId == kMethodPowerOff || call.dispatchId == kMethodLinkAnswer ||
                            (call.dispatchId == kMethodSwitchLines &&
                             call.args == LinkArgs{"00", "00"}) ||
                            (call.dispatchId == kMethodPowerLine && call.args == LinkArgs{"00"})

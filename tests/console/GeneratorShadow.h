@@ -211,9 +211,11 @@ struct GeneratorShadow {
             lamps("scale", scale, {panel::kLampLowScale, panel::kLampHighScale});
             lamps("receptor", receptor, {panel::kLampAux, panel::kLampBucky1, panel::kLampBucky2});
             lamps("rotor", rotor, {panel::kLampRotorLow, panel::kLampRotorHigh});
-            lamps("AEC", aec < 0 ? -1 : 1 - aec, {panel::kLampAec});
-            if (aec >= 0 && (field(5) == "2") != (aec == 1)) {
-                found.push_back("AEC told " + std::to_string(aec) + ", 112 mode " + field(5));
+            if (aec >= 0 &&
+                (view[panel::kLampAec].lit != (aec == 1) || (field(5) == "2") != (aec == 1))) {
+                found.push_back("AEC told " + std::to_string(aec) + ", lamp " +
+                                (view[panel::kLampAec].lit ? "lit" : "out") + ", 112 mode " +
+                                field(5));
             }
             if (aec == 1 && fieldCode >= 0) {
                 // Codes 1 to 3 one field, 4 to 6 two, 7 all three.

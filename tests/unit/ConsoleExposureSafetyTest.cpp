@@ -18,8 +18,11 @@ protected:
         std::mt19937 random(seed);
         invariants::SafetyMonitor monitor(PollMs(), model);
         monitor.Begin({});
+        // Charged with the switch read standing since.
         monitor.End("charged",
-                    {{invariants::Output::Kind::kStatus, {}, 0, "Generator Charge ON OK !!"}}, 0);
+                    {{invariants::Output::Kind::kStatus, {}, 0, "Generator Charge ON OK !!"},
+                     {invariants::Output::Kind::kRead, {}, 0x30, ""}},
+                    0);
         for (int i = 0; i < steps && monitor.Violations().empty(); ++i) {
             invariants::StepInputs inputs;
             const std::uint64_t before = sim::World::Get().NowMs();
@@ -33,10 +36,12 @@ protected:
             monitor.End(std::to_string(i) + " " + step, outputs, elapsed);
             std::string line = "\n  " + std::to_string(i) + " " + step + ":";
             for (const invariants::Output& output : outputs) {
-                line += " [" +
-                        (output.kind == invariants::Output::Kind::kStatus ? output.text
-                                                                          : Text(output)) +
-                        "]";
+                if (output.kind != invariants::Output::Kind::kRead) {
+                    line += " [" +
+                            (output.kind == invariants::Output::Kind::kStatus ? output.text
+                                                                              : Text(output)) +
+                            "]";
+                }
             }
             history.push_back(line);
             ClearTrace();
