@@ -358,7 +358,9 @@ private:
             break;
         case Kind::kRelease:
             if (m_exposure) {
-                ForgetPress(true);
+                // Model 2: a switch last reported standing has been seen
+                // standing already (an exposure from the buttons).
+                ForgetPress(m_model == 1 || m_stage != 0);
             }
             if (m_ready) {
                 m_shadow.ForgetReady();
