@@ -56,6 +56,7 @@ invariants::StepInputs InputsOf(const ConsoleEvent& event, const ConsoleWorld& w
             inputs.checkReport = !inputs.errorReport;
         } else if (event.id == kEventReport) {
             inputs.reset = code == "R105";
+            inputs.powerDown = code == "PS" && value == "00";
         } else if (event.id == kEventData && code == "R201") {
             inputs.masReport = true;
             inputs.masUnits = value;

@@ -34,7 +34,8 @@
 // - power-discipline: after a power off or a link loss, until the next power
 //   on, the generator gets nothing but the release and power-off calls (and
 //   the answer to the link's check, which supervises the link); in
-//   one power on each power-on call and the charge-on start go out once;
+//   one power on (or after the generator reported PS "00") each power-on
+//   call and the charge-on start go out once;
 // - host-truth: the host's last kind 113 says whether the Charge lamp is lit
 //   (value 1 within the charge completion's second), and a kind 114 carries
 //   the actual mAs of the last R201;
@@ -109,6 +110,7 @@ struct StepInputs {
     bool switchReport = false; // switchStage is the link's HS report (Model 2)
     bool powerOn = false;      // the power-on button or the host's power on
     bool powerOff = false;     // the power-off or EXIT button or the host's power off
+    bool powerDown = false;    // PS "00": the generator reports its power down
     bool masReport = false;    // R201 with these texts
     std::string masUnits;
     std::string masTens;
@@ -147,8 +149,10 @@ public:
         m_inputs = inputs;
         m_step = {};
         m_step.power = m_power;
-        if (inputs.powerOn && m_power == Power::kOff) {
-            m_power = Power::kOn;
+        // A generator that went down may come up again within the same
+        // power on.
+        if ((inputs.powerOn && m_power == Power::kOff) || inputs.powerDown) {
+            m_power = inputs.powerOn ? Power::kOn : m_power;
             m_powerCalls = {};
         }
         if (inputs.switchReport) {
