@@ -33,6 +33,9 @@ public:
     }
     std::uint8_t Read(std::uint16_t address) override {
         reads.push_back(address);
+        if (onRead) {
+            onRead(address, space[address]);
+        }
         return space[address];
     }
 
@@ -51,6 +54,8 @@ public:
     std::vector<PortWrite> writes;
     // Called after each write, e.g. to put it in order with other outputs.
     std::function<void(const PortWrite&)> onWrite;
+    // Called at each read with the address and the value read.
+    std::function<void(std::uint16_t, std::uint8_t)> onRead;
     std::vector<std::uint16_t> reads;
 };
 

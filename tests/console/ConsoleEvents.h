@@ -13,14 +13,24 @@
 namespace check {
 
 struct ConsoleEvent {
-    enum class Kind { kButton, kHostCommand, kHostPower, kSwitch, kLink, kAdvance };
+    enum class Kind { kButton, kHostCommand, kHostPower, kSwitch, kLink, kAdvance, kComposite };
     Kind kind = Kind::kAdvance;
     // The button's id, the host's code, 1 power on / 0 power off, the index
-    // into kSwitchRaw, the link event's id.
+    // into kSwitchRaw, the link event's id, the composite's index.
     int id = 0;
-    std::string text; // the host command's text
+    std::string text; // the host command's text, the composite's name
     LinkArgs args;    // the link event's texts
 };
+
+// A conversation performed as one event, so that long sequences fall within
+// the searched depth: its steps per model (none: not in that model), as
+// Describe() writes them; "until timer N" lets time pass until timer N has
+// fired, and ends the composite while N is not armed.
+struct Composite {
+    std::string name;
+    std::vector<std::string> steps[2];
+};
+const std::vector<Composite>& Composites();
 
 // Every event the explorer tries, in one table: each button (performed
 // only while enabled), each host console command (typical texts for 101 and
@@ -48,9 +58,14 @@ struct StepResult {
     unsigned timer = 0; // the timer that fired last, for time passing
 };
 
-// Performs `event` in `world` and lets `monitor` judge what came out.
+// Performs `event` in `world` and lets `monitor` judge what came out; a
+// composite is judged step by step.
 StepResult RunStep(const ConsoleEvent& event, ConsoleWorld& world,
                    invariants::SafetyMonitor& monitor);
+
+// A monitor for a run of `world` from the panel's set-up: its model, poll
+// and step tables, the console off.
+invariants::SafetyMonitor MonitorFor(const ConsoleWorld& world);
 
 // R104's value read as the console reads it: an error up to 0x63, else a
 // check.

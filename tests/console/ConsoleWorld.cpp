@@ -66,7 +66,10 @@ unsigned ConsoleWorld::AdvanceToNextTimer() {
     const std::size_t outputs = m_outputs.size();
     Fire(next);
     const unsigned other = NextTimer(true);
-    if (m_outputs.size() != outputs || State() != before || other == 0) {
+    // The poll's read of the switch alone changes nothing.
+    const bool onlyRead =
+        m_outputs.size() == outputs + 1 && m_outputs.back().kind == invariants::Output::Kind::kRead;
+    if ((m_outputs.size() != outputs && !onlyRead) || State() != before || other == 0) {
         return next;
     }
     FastForwardTo(other);
@@ -164,6 +167,12 @@ void ConsoleWorld::Write(std::uint16_t, std::uint8_t value) {
 
 std::uint8_t ConsoleWorld::Read(std::uint16_t address) {
     const bool status = address == static_cast<std::uint16_t>(State().m_nPortAddress + 1);
+    if (status) {
+        invariants::Output output;
+        output.kind = invariants::Output::Kind::kRead;
+        output.portValue = static_cast<std::uint8_t>(m_switchRaw & 0x30);
+        m_outputs.push_back(output);
+    }
     return status ? static_cast<std::uint8_t>(m_switchRaw | kOtherStatusBits) : 0xFF;
 }
 

@@ -31,6 +31,8 @@ public:
     ConsoleWorld& operator=(const ConsoleWorld&) = delete;
 
     CConsole& Console() { return m_console; }
+    // The data root (holding "data\").
+    const std::string& Root() const { return m_root; }
     const ConsoleState& State() const { return m_console.State(); }
     // The hand-switch poll period of the console's model.
     unsigned PollMs() const;

@@ -81,10 +81,21 @@ void AddStarts(int model, std::vector<StartState>& starts) {
 
 } // namespace
 
+bool ChargedWithoutEcho(const ConsoleState& s) {
+    return Charged(s) && s.m_bPowerOn == 0;
+}
+
 const std::vector<StartState>& StartStates() {
     static const std::vector<StartState> starts = [] {
         std::vector<StartState> all;
         AddStarts(1, all);
+        // Model 1 charged while R101 is late, with an exposure allowed at
+        // 50 kW and not at 20 kW: the model buttons are still enabled.
+        all.push_back({"charged before R101, model 1",
+                       1,
+                       {"click 1016", "until timer 1", "until timer 2", "event 9 \"RS04\"",
+                        "until timer 3", "host 110 \"100;250;0.1;25;0;0;0;0;0\""},
+                       ChargedWithoutEcho});
         AddStarts(2, all);
         return all;
     }();

@@ -1,8 +1,9 @@
 // The starts the explorer searches from, in each model: the console off,
 // charged, charged with AEC on, charged with an exposure judged OVER, and
 // along the exposure sequence (ready up and exposing from the hand switch,
-// exposing from the buttons, X-ray ended). Each is reached from set-up by a
-// short conversation of events from the table.
+// exposing from the buttons, X-ray ended); in Model 1 also charged before a
+// late R101. Each is reached from set-up by a short conversation of events
+// from the table.
 #pragma once
 
 #include "ConsoleEvents.h"

@@ -2,13 +2,16 @@
 // every invariant of ConsoleInvariants.h judged after every event: first
 // with only the events of the exposure sequence (the hand switch, the power
 // and sequence buttons, the host's power, the state codes, HS, PS, LINK,
-// R101, R104, R105, time), deeper; then with every event, to the depth the
-// last line gives. Prints the figures per start and in total; a violation
-// prints the events that lead to it with what the console sent, and fails
-// the run.
+// R101, R104, R105, R201, time, the composite conversations), deeper; then
+// with every event, to the depth the last line gives. Prints the figures
+// per start and in total; a violation prints the events that lead to it
+// with what the console sent, and fails the run.
 // Usage: relvan_explore [--depth N] [--sequence-depth N] [--start TEXT]...
+//                       [--with EVENT]... [--replay EVENT]...
 //   --sequence-depth 0 leaves out the first search; --start runs only the
-//   starts whose name contains TEXT.
+//   starts whose name contains TEXT; --with prints only counterexamples
+//   whose events include EVENT (as a trace writes it); --replay performs
+//   the events from each selected start and prints what broke.
 #include "Explorer.h"
 #include "tests/console/SampleData.h"
 #include "tests/console/StartStates.h"
@@ -23,12 +26,14 @@ namespace {
 using namespace check;
 
 constexpr int kDefaultDepth = 3;
-constexpr int kDefaultSequenceDepth = 5;
+constexpr int kDefaultSequenceDepth = 4;
 
 struct Options {
     int depth = kDefaultDepth;
     int sequenceDepth = kDefaultSequenceDepth;
     std::vector<std::string> starts;
+    std::vector<std::size_t> with;
+    std::vector<std::size_t> replay;
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -39,6 +44,13 @@ bool Parse(int argc, char** argv, Options& options) {
             options.sequenceDepth = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--start") == 0 && i + 1 < argc) {
             options.starts.push_back(argv[++i]);
+        } else if ((std::strcmp(argv[i], "--with") == 0 || std::strcmp(argv[i], "--replay") == 0) &&
+                   i + 1 < argc) {
+            std::vector<std::size_t>& events = argv[i][2] == 'w' ? options.with : options.replay;
+            events.push_back(FindEvent(argv[++i]));
+            if (events.back() == ExplorerEvents().size()) {
+                return false;
+            }
         } else {
             return false;
         }
@@ -60,8 +72,8 @@ bool Selected(const Options& options, const StartState& start) {
 
 // The events of the exposure sequence.
 std::vector<bool> SequenceEvents() {
-    static const std::string kCodes[] = {"RS04", "RS05", "RS06", "RS07", "HS",
-                                         "PS",   "LINK", "R101", "R104", "R105"};
+    static const std::string kCodes[] = {"RS04", "RS05", "RS06", "RS07", "HS",  "PS",
+                                         "LINK", "R101", "R104", "R105", "R201"};
     static const int kButtons[] = {panel::kPowerOn,     panel::kPowerOff, panel::kReady,
                                    panel::kReadyCancel, panel::kExposure, panel::kExposureCancel};
     std::vector<bool> tried;
@@ -100,22 +112,50 @@ void PrintFigures(const char* name, const ExploreFigures& f) {
 }
 
 // Replays the events from set-up in a new world, each with what the console
-// sent.
-void PrintCounterexample(const SampleData& data, const StartState& start,
-                         const std::vector<std::size_t>& prefix, const Counterexample& example) {
-    std::printf("\nCounterexample [%s] from \"%s\":\n  %s\n", invariants::RuleName(example.rule),
-                start.name.c_str(), example.violation.c_str());
+// sent and what broke.
+void PrintTrace(const SampleData& data, const StartState& start,
+                const std::vector<std::size_t>& prefix, const std::vector<std::size_t>& more) {
     ConsoleWorld world(data.Root(), data.IniFor(start.model));
     world.TakeOutputs();
-    invariants::SafetyMonitor monitor(world.PollMs());
+    invariants::SafetyMonitor monitor = MonitorFor(world);
     std::vector<std::size_t> events = prefix;
-    events.insert(events.end(), example.events.begin(), example.events.end());
+    events.insert(events.end(), more.begin(), more.end());
     for (std::size_t i = 0; i < events.size(); ++i) {
         const StepResult step = RunStep(ExplorerEvents()[events[i]], world, monitor);
         std::printf("  %s%s\n", i < prefix.size() ? "(start) " : "", step.what.c_str());
         for (const invariants::Output& output : step.outputs) {
-            std::printf("      -> %s\n", Describe(output).c_str());
+            if (output.kind != invariants::Output::Kind::kRead) {
+                std::printf("      -> %s\n", Describe(output).c_str());
+            }
         }
+        for (const std::string& violation : monitor.Violations()) {
+            std::printf("      !! %s\n", violation.c_str());
+        }
+        monitor.ClearViolations();
+    }
+}
+
+void PrintCounterexample(const SampleData& data, const StartState& start,
+                         const std::vector<std::size_t>& prefix, const Counterexample& example) {
+    std::printf("\nCounterexample [%s] from \"%s\", depth %zu:\n  %s\n",
+                invariants::RuleName(example.rule), start.name.c_str(), example.events.size(),
+                example.violation.c_str());
+    PrintTrace(data, start, prefix, example.events);
+}
+
+// --replay: the events from each selected start.
+void Replay(const SampleData& data, const Options& options) {
+    for (const StartState& start : StartStates()) {
+        if (!Selected(options, start)) {
+            continue;
+        }
+        ConsoleWorld world(data.Root(), data.IniFor(start.model));
+        world.TakeOutputs();
+        invariants::SafetyMonitor monitor = MonitorFor(world);
+        std::string error;
+        const std::vector<std::size_t> prefix = Reach(start, world, monitor, error);
+        std::printf("\nReplay from \"%s\":\n", start.name.c_str());
+        PrintTrace(data, start, prefix, options.replay);
     }
 }
 
@@ -130,7 +170,7 @@ ExploreFigures Search(const char* name, const SampleData& data, const Options& o
         }
         ConsoleWorld world(data.Root(), data.IniFor(start.model));
         world.TakeOutputs();
-        invariants::SafetyMonitor monitor(world.PollMs());
+        invariants::SafetyMonitor monitor = MonitorFor(world);
         std::string error;
         const std::vector<std::size_t> prefix = Reach(start, world, monitor, error);
         if (!error.empty() || !monitor.Violations().empty()) {
@@ -141,6 +181,7 @@ ExploreFigures Search(const char* name, const SampleData& data, const Options& o
         }
         world.TakeOutputs();
         Explorer explorer(world, monitor, tried);
+        explorer.KeepOnlyWith(options.with);
         const ExploreFigures figures = explorer.Run(depth);
         PrintFigures((std::string(name) + ", " + start.name).c_str(), figures);
         for (const Counterexample& example : explorer.Counterexamples()) {
@@ -159,10 +200,15 @@ int main(int argc, char** argv) {
     Options options;
     if (!Parse(argc, argv, options)) {
         std::fprintf(stderr,
-                     "usage: relvan_explore [--depth N] [--sequence-depth N] [--start TEXT]...\n");
+                     "usage: relvan_explore [--depth N] [--sequence-depth N] [--start TEXT]... "
+                     "[--with EVENT]... [--replay EVENT]...\n");
         return 2;
     }
     const SampleData data;
+    if (!options.replay.empty()) {
+        Replay(data, options);
+        return 0;
+    }
     bool broken = false;
     if (options.sequenceDepth > 0) {
         Search("sequence events", data, options, options.sequenceDepth, SequenceEvents(), broken);

@@ -102,9 +102,12 @@ void Explorer::Record(const invariants::SafetyMonitor& monitor, std::uint32_t pa
         ++figures.violations[static_cast<int>(rules[i])];
         const bool known = std::any_of(m_counterexamples.begin(), m_counterexamples.end(),
                                        [&](const Counterexample& c) { return c.rule == rules[i]; });
-        if (!known) {
-            std::vector<std::size_t> path = PathTo(parent);
-            path.push_back(event);
+        std::vector<std::size_t> path = PathTo(parent);
+        path.push_back(event);
+        const bool wanted = std::all_of(m_with.begin(), m_with.end(), [&path](std::size_t e) {
+            return std::find(path.begin(), path.end(), e) != path.end();
+        });
+        if (!known && wanted) {
             m_counterexamples.push_back({rules[i], monitor.Violations()[i], path});
         }
     }

@@ -41,6 +41,9 @@ public:
              std::vector<bool> tried = {});
 
     ExploreFigures Run(int maxDepth);
+    // Keeps as counterexamples only paths that hold each of these events
+    // (indexes into ExplorerEvents()); violations are counted all the same.
+    void KeepOnlyWith(std::vector<std::size_t> events) { m_with = std::move(events); }
     const std::vector<Counterexample>& Counterexamples() const { return m_counterexamples; }
 
 private:
@@ -62,6 +65,7 @@ private:
     std::vector<bool> m_tried;
     std::vector<Node> m_nodes;
     std::vector<Counterexample> m_counterexamples;
+    std::vector<std::size_t> m_with;
 };
 
 } // namespace check

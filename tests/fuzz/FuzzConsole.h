@@ -88,7 +88,7 @@ private:
             const check::StartState& recipe = check::StartStates()[index];
             start.world =
                 std::make_unique<check::ConsoleWorld>(Data().Root(), Data().IniFor(recipe.model));
-            start.monitor = invariants::SafetyMonitor(start.world->PollMs());
+            start.monitor = check::MonitorFor(*start.world);
             std::string error;
             check::Reach(recipe, *start.world, start.monitor, error);
             if (!error.empty() || !start.monitor.Violations().empty()) {

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (world.State().m_nPortAddress != (address != 0 ? address : 0x378)) {
         std::abort();
     }
-    invariants::SafetyMonitor monitor(world.PollMs());
+    invariants::SafetyMonitor monitor = check::MonitorFor(world);
     std::string error;
     check::Reach(check::StartNamed("charged, model " + std::to_string(model)), world, monitor,
                  error);

@@ -27,6 +27,14 @@ protected:
             out.call = call;
             m_outputs.push_back({panel->owner.size(), out});
         };
+        panel->port.onRead = [this](std::uint16_t address, std::uint8_t value) {
+            if (address == kStatusRegister) {
+                invariants::Output out;
+                out.kind = invariants::Output::Kind::kRead;
+                out.portValue = static_cast<std::uint8_t>(value & 0x30);
+                m_outputs.push_back({panel->owner.size(), out});
+            }
+        };
         panel->port.onWrite = [this](const sim::PortWrite& write) {
             if (write.address == 0x378) {
                 invariants::Output out;
@@ -99,7 +107,11 @@ protected:
     std::vector<std::string> Trace() const {
         std::vector<std::string> lines;
         Merge([&](const std::string& note) { lines.push_back(note); },
-              [&](const invariants::Output& output) { lines.push_back(Text(output)); });
+              [&](const invariants::Output& output) {
+                  if (output.kind != invariants::Output::Kind::kRead) {
+                      lines.push_back(Text(output));
+                  }
+              });
         return lines;
     }
 
@@ -107,7 +119,9 @@ protected:
     std::vector<std::string> Sent() const {
         std::vector<std::string> lines;
         for (const Mark& mark : m_outputs) {
-            lines.push_back(Text(mark.output));
+            if (mark.output.kind != invariants::Output::Kind::kRead) {
+                lines.push_back(Text(mark.output));
+            }
         }
         return lines;
     }

@@ -16,10 +16,13 @@ protected:
         std::vector<std::string> history;
         Charge(model);
         std::mt19937 random(seed);
-        invariants::SafetyMonitor monitor(PollMs());
+        invariants::SafetyMonitor monitor(PollMs(), model);
         monitor.Begin({});
+        // Charged with the switch read standing since.
         monitor.End("charged",
-                    {{invariants::Output::Kind::kStatus, {}, 0, "Generator Charge ON OK !!"}}, 0);
+                    {{invariants::Output::Kind::kStatus, {}, 0, "Generator Charge ON OK !!"},
+                     {invariants::Output::Kind::kRead, {}, 0x30, ""}},
+                    0);
         for (int i = 0; i < steps && monitor.Violations().empty(); ++i) {
             invariants::StepInputs inputs;
             const std::uint64_t before = sim::World::Get().NowMs();
@@ -33,10 +36,12 @@ protected:
             monitor.End(std::to_string(i) + " " + step, outputs, elapsed);
             std::string line = "\n  " + std::to_string(i) + " " + step + ":";
             for (const invariants::Output& output : outputs) {
-                line += " [" +
-                        (output.kind == invariants::Output::Kind::kStatus ? output.text
-                                                                          : Text(output)) +
-                        "]";
+                if (output.kind != invariants::Output::Kind::kRead) {
+                    line += " [" +
+                            (output.kind == invariants::Output::Kind::kStatus ? output.text
+                                                                              : Text(output)) +
+                            "]";
+                }
             }
             history.push_back(line);
             ClearTrace();
@@ -130,6 +135,7 @@ private:
             // Once the generator is up, the operator mostly presses on.
             inputs.switchStage =
                 State().m_bReadyUp != 0 && pick(2) == 0 ? 2 : static_cast<int>(pick(3));
+            inputs.switchReport = m_model == 2;
             monitor.Begin(inputs);
             Switch(inputs.switchStage);
             return "switch " + std::to_string(inputs.switchStage);
@@ -156,6 +162,7 @@ private:
             const int next = State().m_bReadyUp != 0 ? panel::kExposure : panel::kReady;
             const int id = pick(2) == 0 ? next : kButtons[pick(std::size(kButtons))];
             inputs.exposureButton = id == panel::kExposure;
+            inputs.readyButton = id == panel::kReady;
             monitor.Begin(inputs);
             Press(id);
             return "button " + std::to_string(id);
@@ -182,6 +189,7 @@ private:
             return "OVER " + std::to_string(over);
         }
         case kPowerOff:
+            inputs.powerOff = true;
             monitor.Begin(inputs);
             panel->console.PowerOff();
             return "power off";
@@ -191,6 +199,7 @@ private:
             Report("PS", kind == kPowerDown ? "00" : "01");
             return kind == kPowerDown ? "PS 00" : "PS 01";
         case kPowerOn:
+            inputs.powerOn = true;
             monitor.Begin(inputs);
             panel->console.PowerOn();
             return "power on";
@@ -237,6 +246,15 @@ TEST(ConsoleInvariants, TheMonitorFlagsEachBrokenRule) {
     charged.text = "Generator Charge ON OK !!";
     const Output ready = call(57, {"01", "00"});
     const Output exposure = call(57, {"01", "01"});
+    // The switch read standing, then pressed: a fresh press.
+    auto read = [](std::uint8_t bits) {
+        Output out;
+        out.kind = Output::Kind::kRead;
+        out.portValue = bits;
+        return out;
+    };
+    const Output standing = read(0x30);
+    const Output pressed = read(0x00);
 
     struct Case {
         const char* rule;
@@ -246,10 +264,11 @@ TEST(ConsoleInvariants, TheMonitorFlagsEachBrokenRule) {
     };
     const Case cases[] = {
         {"port value", {charged, port(0xFE)}, 0, 0},
-        {"uncharged ready", {port(0xFD)}, 0, 0},
-        {"exposure without ready", {charged, exposure}, 2, 0},
-        {"exposure at stage 1", {charged, ready, exposure}, 1, 0},
-        {"no release after letting go", {charged, ready, exposure}, 2, 10},
+        {"uncharged ready", {standing, pressed, port(0xFD)}, 0, 0},
+        {"exposure without ready", {charged, standing, pressed, exposure}, 2, 0},
+        {"exposure at stage 1", {charged, standing, pressed, ready, exposure}, 1, 0},
+        {"no release after letting go", {charged, standing, pressed, ready, exposure}, 2, 10},
+        {"ready from a switch not seen standing", {charged, pressed, ready}, 1, 0},
     };
     for (const Case& c : cases) {
         invariants::SafetyMonitor monitor(10);
@@ -269,6 +288,6 @@ TEST(ConsoleInvariants, TheMonitorFlagsEachBrokenRule) {
     invariants::StepInputs atTwo;
     atTwo.switchStage = 2;
     good.Begin(atTwo);
-    good.End("expose", {charged, ready, exposure, call(57, {"00", "00"})}, 0);
+    good.End("expose", {charged, standing, pressed, ready, exposure, call(57, {"00", "00"})}, 0);
     EXPECT_TRUE(good.Violations().empty());
 }
