@@ -188,8 +188,10 @@ void CConsole::OnHandSwitchReport(int linkSwitch) {
     StopTimer(kTimerWatchdog);
     if (m_state.m_bXrayEnded == 0 && m_state.m_bButtonReady == 0) {
         m_state.m_nLinkSwitch = linkSwitch;
-        if (linkSwitch == kLinkStanding) {
-            m_state.m_bAwaitStanding = 0; // released: the next press is a new one
+        // Released: the next press is a new one. Model 1 reads the switch at
+        // its own port, so there only the port's reading counts.
+        if (linkSwitch == kLinkStanding && m_state.m_nModel == 2) {
+            m_state.m_bAwaitStanding = 0;
         }
     } else if (m_state.m_nLinkSwitch != linkSwitch) {
         m_state.m_nLinkSwitch = kLinkSwitchUnknown;

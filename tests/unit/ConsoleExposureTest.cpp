@@ -152,6 +152,9 @@ TEST_F(ConsoleExposure, OnePressGivesOneExposure) {
     ClearTrace();
     Advance(2000);
     EXPECT_FALSE(Asserted());
+    Report("HS", "30"); // the link's word is not the port's reading
+    Poll();
+    EXPECT_FALSE(Asserted());
     Switch(0);
     Poll();
     Switch(2);
