@@ -56,7 +56,7 @@ SAMPLES = {
 KEY_READS = [
     (re.compile(r'GetInt\([^,()]+, "(\w+)"'), ("app", "console")),
     (re.compile(r'GetString\([^,()]+, "(\w+)"'), ("app", "console")),
-    (re.compile(r'GetPrivateProfileIntA\("Generator", "(\w+)"'), ("tools/relvanlink",)),
+    (re.compile(r'GetPrivateProfile(?:Int|String)A\("Generator", "(\w+)"'), ("tools/relvanlink",)),
 ]
 
 

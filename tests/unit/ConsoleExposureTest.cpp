@@ -186,12 +186,7 @@ TEST_F(ConsoleExposure, OnePressGivesOneExposure) {
     Poll();
     Advance(10000);
     ASSERT_TRUE(Traced("status USB Link Deconnection !!"));
-    panel->console.PowerOn();
-    Report("PS", "01");
-    Advance(1000);
-    Report("R101", "3A");
-    Advance(3000);
-    StateCode("RS04");
+    PowerOnToCharge();
     ClearTrace();
     Advance(1000);
     StateCode("RS05");

@@ -142,6 +142,16 @@ protected:
         panel->link.Raise(kEventReport, {code, value});
     }
 
+    // A Model 2 power on through to Charge ON OK, at the pace of its timers.
+    void PowerOnToCharge() {
+        panel->console.PowerOn();
+        Report("PS", "01");
+        Advance(1000);
+        Report("R101", "3A");
+        Advance(3000);
+        StateCode("RS04");
+    }
+
     // Link calls and owner notes since the last Clear().
     std::vector<sim::LinkCall>& Calls() { return panel->link.calls; }
     std::vector<int> CallIds() const { return panel->link.CallIds(); }

@@ -17,12 +17,7 @@ protected:
     // calls, owner notes and logs cleared.
     void StartCharged(const std::string& keys = "Model=2\r\n") {
         Start(keys);
-        panel->console.PowerOn();
-        Report("PS", "01");
-        Advance(1000);
-        Report("R101", "3A");
-        Advance(3000);
-        StateCode("RS04");
+        PowerOnToCharge();
         Advance(1000);
         Clear();
     }

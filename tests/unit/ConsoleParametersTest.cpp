@@ -220,12 +220,7 @@ TEST_F(ConsoleParameters, ShiftEditorsStopAt20AndSaveToRefData) {
         } else {
             Start("Model=2\r\n");
         }
-        panel->console.PowerOn();
-        Report("PS", "01");
-        Advance(1000);
-        Report("R101", "3A");
-        Advance(3000);
-        StateCode("RS04");
+        PowerOnToCharge();
         Press(panel::kKvShiftUp);
         Press(panel::kKvShiftSave);
         EXPECT_EQ(RefValue("kV Ref Shift", "C-1_0 Step"), again ? 1 : 2) << again;

@@ -11,12 +11,7 @@ protected:
     // Model 2 powered on and charged, the charge completion done.
     void ChargeModel2() {
         Start("Model=2\r\n");
-        panel->console.PowerOn();
-        Report("PS", "01");
-        Advance(1000);
-        Report("R101", "3A");
-        Advance(3000);
-        StateCode("RS04");
+        PowerOnToCharge();
         Advance(1000);
         Clear();
     }
@@ -127,12 +122,7 @@ TEST_F(ConsolePower, FocusScaleAndAecAfterAPowerCycleAgreeWithTheGenerator) {
     panel->console.OnHostCommand(110, "80;200;0.1;20;2"); // large, high, AEC on
     Report("PS", "00");
     panel->console.PowerOff();
-    panel->console.PowerOn();
-    Report("PS", "01");
-    Advance(1000);
-    Report("R101", "3A");
-    Advance(3000);
-    StateCode("RS04");
+    PowerOnToCharge();
     Advance(1000);
     agree("after PS 00");
 
