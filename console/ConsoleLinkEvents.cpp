@@ -186,13 +186,14 @@ void CConsole::OnPowerOnReport(const std::string& value) {
 // the lines are released.
 void CConsole::OnHandSwitchReport(int linkSwitch) {
     StopTimer(kTimerWatchdog);
+    // Released: the next press is a new one, also when the release comes
+    // while an ended exposure is still being closed. Model 1 reads the switch
+    // at its own port, so there only the port's reading counts.
+    if (linkSwitch == kLinkStanding && m_state.m_nModel == 2) {
+        m_state.m_bAwaitStanding = 0;
+    }
     if (m_state.m_bXrayEnded == 0 && m_state.m_bButtonReady == 0) {
         m_state.m_nLinkSwitch = linkSwitch;
-        // Released: the next press is a new one. Model 1 reads the switch at
-        // its own port, so there only the port's reading counts.
-        if (linkSwitch == kLinkStanding && m_state.m_nModel == 2) {
-            m_state.m_bAwaitStanding = 0;
-        }
     } else if (m_state.m_nLinkSwitch != linkSwitch) {
         m_state.m_nLinkSwitch = kLinkSwitchUnknown;
     }
