@@ -21,15 +21,20 @@ constexpr int kOffScreenY = -1024;
 constexpr std::uint8_t kType11Hello[] = {0x01, 0x35, 0x00, 0x01, 0x01, 0x38};
 
 // A port delivery being handled: the port's thread waits for it to return.
+// The timer changes it made are made when the outermost one ends.
 class DeliveryScope {
 public:
-    explicit DeliveryScope(int& depth) : m_depth(depth) { ++m_depth; }
-    ~DeliveryScope() { --m_depth; }
+    explicit DeliveryScope(CRelvanDlg& dialog) : m_dialog(dialog) { ++m_dialog.m_nDeliveryDepth; }
+    ~DeliveryScope() {
+        if (--m_dialog.m_nDeliveryDepth == 0) {
+            m_dialog.m_deliveryTimers.Apply(m_dialog);
+        }
+    }
     DeliveryScope(const DeliveryScope&) = delete;
     DeliveryScope& operator=(const DeliveryScope&) = delete;
 
 private:
-    int& m_depth;
+    CRelvanDlg& m_dialog;
 };
 
 std::string Format(const char* format, int a, int b) {
@@ -324,12 +329,28 @@ bool CRelvanDlg::OnPaint() {
 // Only our own port's deliveries count: a WM_PORT_CHAR or WM_LINK_DATA that
 // another process posted or sent carries no number the port has on offer, and
 // is ignored.
+UINT_PTR CRelvanDlg::SetTimer(UINT_PTR id, UINT elapseMs) {
+    if (m_nDeliveryDepth == 0) {
+        return CDialog::SetTimer(id, elapseMs);
+    }
+    m_deliveryTimers.Set(id, elapseMs);
+    return id;
+}
+
+BOOL CRelvanDlg::KillTimer(UINT_PTR id) {
+    if (m_nDeliveryDepth == 0) {
+        return CDialog::KillTimer(id);
+    }
+    m_deliveryTimers.Kill(id);
+    return TRUE;
+}
+
 LRESULT CRelvanDlg::OnByteReceived(WPARAM wParam, LPARAM lParam) {
     std::vector<std::uint8_t> bytes;
     if (m_pPort == nullptr || !m_pPort->TakeReceived(wParam, bytes)) {
         return 0;
     }
-    const DeliveryScope scope(m_nDeliveryDepth);
+    const DeliveryScope scope(*this);
     const auto portNumber = static_cast<unsigned>(lParam);
     for (const std::uint8_t byte : bytes) {
         if (m_nTypeGen == kType11) {
@@ -350,7 +371,7 @@ LRESULT CRelvanDlg::OnFrameReceived(WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (m_nTypeGen == kType17) {
-        const DeliveryScope scope(m_nDeliveryDepth);
+        const DeliveryScope scope(*this);
         OnType17Data(std::string(bytes.begin(), bytes.end()));
     }
     return 1;

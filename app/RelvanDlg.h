@@ -15,6 +15,7 @@
 // takes from the port that sent them.
 #pragma once
 
+#include "app/TimerBatch.h"
 #include "bridge/HostRecord.h"
 #include "platform/Dialog.h"
 #include "res/resource.h"
@@ -77,6 +78,10 @@ public:
     std::string GetDataPath() const { return m_strDataPath; }
     // Every log entry of the program goes through here.
     void WriteLog(const std::string& text, int level);
+    // The window's timers, as CDialog's, except that while a port delivery is
+    // handled the changes wait for its end (TimerBatch).
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs);
+    BOOL KillTimer(UINT_PTR id);
 
     // Type 11 (sum frames, item replies).
     void SendType11(const std::string& command);
@@ -191,6 +196,7 @@ public:
     // The tray icon is wanted: it is added again when the shell restarts.
     bool m_bTrayIconAdded = false;
     // Port deliveries being handled (nested ones included); WM_CLOSE waits
-    // until there are none.
+    // until there are none, and the timer changes they make are held here.
     int m_nDeliveryDepth = 0;
+    TimerBatch m_deliveryTimers;
 };
