@@ -10,20 +10,12 @@
 
 namespace {
 
-struct TitleSearch {
-    const std::string* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<TitleSearch*>(lParam);
+// The lookup reads a title as far as 260 characters, as a window's caption
+// is commonly read.
+bool TitleIs(HWND window, const std::string& title) {
     char text[261] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    if (*search->title == text) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    GetWindowTextA(window, text, sizeof text);
+    return title == text;
 }
 
 // An aside box is open (its thread waits in MessageBoxA).
@@ -46,10 +38,19 @@ DWORD WINAPI ShowAsideBox(LPVOID parameter) {
 
 namespace platform {
 
+// The first top-level window in the system's order (that of EnumWindows)
+// whose title is exactly `title`. FindWindowEx does the walk within the window
+// manager and compares without regard to case, so each window it finds is
+// checked byte for byte; reading every window's title from here would cost
+// one call to the window manager per window, before every message to the host.
 HWND FindTopLevelWindow(const std::string& title) {
-    TitleSearch search{&title, nullptr};
-    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExA(nullptr, candidate, nullptr, title.c_str())) != nullptr) {
+        if (TitleIs(candidate, title)) {
+            return candidate;
+        }
+    }
+    return nullptr;
 }
 
 LRESULT SendCopyData(HWND to, HWND from, DWORD kind, DWORD cbData, const void* data) {

@@ -3,6 +3,7 @@
 #include "SupportWinTempFolder.h"
 
 #include "app/RelvanDlg.h"
+#include "platform/Desktop.h"
 #include "platform/Instance.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,27 @@ TEST(MainWindowWine, ASecondCopyRestoresTheFirstWithoutWaitingOnIt) {
     WaitForSingleObject(second, INFINITE);
     for (HANDLE handle : {owner, second, first.ready, first.release}) {
         CloseHandle(handle);
+    }
+}
+
+// The host is the first window whose title is exactly the given one: a window
+// above it whose title differs only in case is passed over, and a title longer
+// than a caption is read is never matched.
+TEST(MainWindowWine, TheHostWindowIsFoundByItsExactTitle) {
+    const std::string longTitle(300, 'h');
+    HWND exact =
+        CreateWindowA("STATIC", "Imaging Host", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND other =
+        CreateWindowA("STATIC", "IMAGING HOST", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND longer = CreateWindowA("STATIC", longTitle.c_str(), 0, 0, 0, 1, 1, nullptr, nullptr,
+                                nullptr, nullptr);
+    SetWindowPos(exact, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(platform::FindTopLevelWindow("Imaging Host"), exact);
+    EXPECT_EQ(platform::FindTopLevelWindow("IMAGING HOST"), other);
+    EXPECT_EQ(platform::FindTopLevelWindow("imaging host"), nullptr);
+    EXPECT_EQ(platform::FindTopLevelWindow(longTitle), nullptr);
+    for (HWND window : {exact, other, longer}) {
+        DestroyWindow(window);
     }
 }
 
