@@ -26,7 +26,7 @@ import report  # noqa: E402
 import scenarios  # noqa: E402
 from rig import Rig  # noqa: E402
 from stats import summary  # noqa: E402
-from wineprefix import shared_prefix  # noqa: E402
+from wineprefix import WinePrefix, shared_prefix  # noqa: E402
 
 
 def parse_args():
@@ -65,10 +65,23 @@ def run_latency(prefix, args, results):
 
 
 def run_idle(prefix, args, results):
-    for state in scenarios.STATES:
-        print("idle: %s" % state, flush=True)
-        shares, cadence = run_part(prefix, lambda rig: scenarios.idle_state(rig, state, args.window))
-        results.idle[state] = shares
+    # Each state of the product and its baseline run at the same time, in two prefixes
+    # (two wineservers), so that both see the same minute of a shared machine.
+    baseline_prefix = WinePrefix().create()
+    for warm in (prefix, baseline_prefix):
+        run_part(warm, scenarios.warm_up)
+    for state, setup in scenarios.STATES.items():
+        if "baseline" not in setup:
+            continue
+        print("idle: %s, beside its baseline" % state, flush=True)
+        product_rig, baseline_rig = fresh_rig(prefix), fresh_rig(baseline_prefix)
+        try:
+            product, baseline, cadence = scenarios.idle_pair(product_rig, baseline_rig, state, args.window)
+        finally:
+            product_rig.close()
+            baseline_rig.close()
+        results.idle[state] = product
+        results.idle[setup["baseline"]] = baseline
         if cadence:
             results.cadence[state] = summary(cadence)
 

@@ -1,18 +1,32 @@
-"""CPU time (user + system) of the Wine processes of one prefix, read from /proc."""
+"""CPU time of the Wine processes of one prefix, read from /proc.
+
+The time is the scheduler's own count of each thread's time on a CPU
+(/proc/PID/task/TID/schedstat, in nanoseconds), not utime and stime: those are
+sampled at the clock tick, and a program woken by its timers runs just after the
+tick and is charged whole ticks for a few microseconds of work (seen as tenths of
+a percent of a core added to the product, which wakes on more timers than a
+relay). The threads of each process are the same over a steady state."""
 
 import os
 import time
 
-TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
+NANOSECONDS_PER_SECOND = 1e9
 
 
-def _ticks(pid):
+def _runtime_ns(pid):
+    """The time on a CPU of every thread the process has now; None when it is gone."""
     try:
-        with open("/proc/%d/stat" % pid) as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
-        return int(fields[11]) + int(fields[12])
+        tasks = os.listdir("/proc/%d/task" % pid)
     except OSError:
         return None
+    total = 0
+    for task in tasks:
+        try:
+            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as schedstat:
+                total += int(schedstat.read().split()[0])
+        except OSError:
+            continue  # a thread that ended meanwhile
+    return total
 
 
 def _comm(pid):
@@ -40,12 +54,12 @@ def prefix_pids(prefix_path):
 
 
 def snapshot(prefix_path):
-    """{pid: (name, ticks)} of the prefix's processes now."""
+    """{pid: (name, nanoseconds on a CPU)} of the prefix's processes now."""
     result = {}
     for pid in prefix_pids(prefix_path):
-        ticks = _ticks(pid)
-        if ticks is not None:
-            result[pid] = (_comm(pid), ticks)
+        runtime = _runtime_ns(pid)
+        if runtime is not None:
+            result[pid] = (_comm(pid), runtime)
     return result
 
 
@@ -54,10 +68,10 @@ def usage(before, after, seconds, program_pid, excluded):
     processes (helpers), leaving out `excluded` pids (the host simulator and such)."""
     shares = {"program": 0.0, "wineserver": 0.0, "helpers": 0.0}
     helpers = []
-    for pid, (name, ticks) in after.items():
+    for pid, (name, runtime) in after.items():
         if pid in excluded:
             continue
-        used = (ticks - before.get(pid, (name, 0))[1]) / TICKS_PER_SECOND / seconds
+        used = max(0, runtime - before.get(pid, (name, 0))[1]) / NANOSECONDS_PER_SECOND / seconds
         if pid == program_pid:
             shares["program"] += used
         elif name.startswith("wineserver"):
@@ -71,10 +85,21 @@ def usage(before, after, seconds, program_pid, excluded):
     return shares
 
 
-def shares_over(prefix_path, seconds, program_pid, excluded=()):
-    """usage() of the prefix's processes over the next `seconds` (slept here)."""
-    before = snapshot(prefix_path)
+def shares_over_each(measured, seconds):
+    """usage() over the same next `seconds` (slept here) for each (prefix path, program
+    pid, excluded pids) of `measured`, in that order."""
+    before = [snapshot(path) for path, _, _ in measured]
     started = time.monotonic()
     time.sleep(seconds)
-    after = snapshot(prefix_path)
-    return usage(before, after, time.monotonic() - started, program_pid, set(excluded))
+    after = [snapshot(path) for path, _, _ in measured]
+    elapsed = time.monotonic() - started
+    return [
+        usage(first, last, elapsed, pid, set(excluded))
+        for first, last, (_, pid, excluded) in zip(before, after, measured)
+    ]
+
+
+def shares_over(prefix_path, seconds, program_pid, excluded=()):
+    """usage() of the prefix's processes over the next `seconds` (slept here)."""
+    return shares_over_each([(prefix_path, program_pid, excluded)], seconds)[0]
+

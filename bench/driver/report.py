@@ -136,13 +136,15 @@ def _idle(results, args):
     rows = [
         "## Idle cost (share of one core over %g s)" % args.window,
         "",
-        "utime+stime from /proc of the program's process, the prefix's wineserver and every"
-        " other Wine process of the prefix (explorer.exe for the tray, services, ...); the host"
-        " simulator is left out. Each state of the product is set against its baseline, measured"
-        " the same way: the relay polling at the product's cadence (its period and the 10 ms"
-        " pause after a send) on the same line, writing the same poll frames and reading the"
-        " same replies with no protocol logic; for the default type, which opens no port, the"
-        " relay waiting in its one-byte read. Target: total at most 0.5 % of a core above the"
+        "Time on a CPU (the scheduler's count per thread, /proc/.../schedstat; not"
+        " utime+stime, which are sampled at the clock tick) of the program's process, the"
+        " prefix's wineserver and every other Wine process of the prefix (explorer.exe for the"
+        " tray, services, ...); the host simulator is left out. Each state of the product is set"
+        " against its baseline, measured the same way over the same seconds in a second prefix,"
+        " with its own wineserver: the relay polling at the product's cadence (its period and"
+        " the 10 ms pause after a send) on the same line, writing the same poll frames and"
+        " reading the same replies with no protocol logic; for the default type, which opens no"
+        " port, the relay waiting in its one-byte read. Target: total at most 0.5 % of a core above the"
         " baseline's total.",
         "",
         "| state | program | wineserver | other Wine processes | total | baseline total | difference | target | result |",

@@ -95,26 +95,59 @@ def _wire_to_host(host, written):
 # -- idle cost and cadence ------------------------------------------------------------
 
 
-def idle_state(rig, state, window):
-    """CPU shares over `window` seconds and the cadence samples (ms) of one steady state."""
-    setup = STATES[state]
-    gen_type = setup["type"]
-    line = BenchLine(rig.line(5), gen_type if gen_type in BAUD else 11, setup.get("answer"))
-    host = rig.host(PRODUCT_HOST, setup.get("target", "Relvan"))
-    if "relay" in setup:
-        program = rig.relay(gen_type, 5, "Relay", PRODUCT_HOST, setup["relay"])
-        rig.wait_window("Relay")
-    else:
-        program = rig.relvan(setup["ini"], PRODUCT_HOST).process
-        rig.wait_window("Relvan")
-    try:
-        time.sleep(setup.get("warmup", 3.0))
-        line.clear()
-        shares = cpu.shares_over(rig.prefix.path, window, program.pid, {host.process.pid})
-        cadence = setup["cadence"](line) if "cadence" in setup else []
-        return shares, cadence
-    finally:
+def warm_up(rig):
+    """Starts the product and the relay once each and lets them settle: a program's
+    first start in a prefix leaves Wine work going on for a while after it (seen as
+    some tenths of a percent of a core over the next minute) that is no part of any
+    state."""
+    lines = [BenchLine(rig.line(port), 11) for port in (5, 6)]
+    rig.host(PRODUCT_HOST, "Relvan")
+    rig.relvan(ini(11), PRODUCT_HOST)
+    rig.relay(11, 6, "Relay", PRODUCT_HOST, "poll")
+    for title in ("Relvan", "Relay"):
+        rig.wait_window(title)
+    time.sleep(10.0)
+    for line in lines:
         line.close()
+
+
+class IdleRun:
+    """One steady state started in a rig: its line, program and host simulator."""
+
+    def __init__(self, rig, state):
+        self.rig = rig
+        self.setup = STATES[state]
+        gen_type = self.setup["type"]
+        self.line = BenchLine(rig.line(5), gen_type if gen_type in BAUD else 11, self.setup.get("answer"))
+        self.host = rig.host(PRODUCT_HOST, self.setup.get("target", "Relvan"))
+        if "relay" in self.setup:
+            self.program = rig.relay(gen_type, 5, "Relay", PRODUCT_HOST, self.setup["relay"])
+            rig.wait_window("Relay")
+        else:
+            self.program = rig.relvan(self.setup["ini"], PRODUCT_HOST).process
+            rig.wait_window("Relvan")
+
+    def measured(self):
+        return (self.rig.prefix.path, self.program.pid, {self.host.process.pid})
+
+
+def idle_pair(product_rig, baseline_rig, state, window):
+    """CPU shares of `state` and of its baseline over the same `window` seconds, the two
+    in rigs of different prefixes (each with its own wineserver), and the cadence
+    samples (ms) of the state."""
+    runs = []
+    try:
+        for rig, name in ((product_rig, state), (baseline_rig, STATES[state]["baseline"])):
+            runs.append(IdleRun(rig, name))
+        time.sleep(max(run.setup.get("warmup", 3.0) for run in runs))
+        for run in runs:
+            run.line.clear()
+        product, baseline = cpu.shares_over_each([run.measured() for run in runs], window)
+        cadence = runs[0].setup["cadence"](runs[0].line) if "cadence" in runs[0].setup else []
+        return product, baseline, cadence
+    finally:
+        for run in runs:
+            run.line.close()
 
 
 def _answer_first(count, reply):
