@@ -138,6 +138,9 @@ void CConsole::EvaluateStanding() {
     if (s.m_bSwitchReady != 0 && exposing) {
         if (s.m_bXrayEnded == 0) {
             CancelExposure();
+            // The release that cancelled it is the switch seen standing, read
+            // after the press: the next press is a new one.
+            AwaitRelease();
         }
     } else if (s.m_bSwitchReady != 0 && (s.m_bReadyStarted != 0 || s.m_bReadyUp != 0)) {
         CancelReady();

@@ -179,6 +179,23 @@ TEST_F(ConsoleExposure, OnePressGivesOneExposure) {
     Poll();
     EXPECT_EQ(Sent(), ReadyThenLine());
 
+    // Model 2: letting go mid-exposure cancels it, and that release is the
+    // switch seen standing: the next press starts the next ready.
+    Charge(2);
+    Switch(1);
+    Poll();
+    StateCode("RS05");
+    Switch(2);
+    Poll();
+    StateCode("RS06");
+    Switch(0);
+    Poll();
+    ASSERT_TRUE(Traced("status Warning !! - Exposure Cancel !!"));
+    ClearTrace();
+    Switch(1);
+    Poll();
+    EXPECT_EQ(Sent(), ReadyThenLine());
+
     // Model 2: the link lost with the switch held; charged again, no report
     // since: nothing. The first press reported after the charge starts.
     Charge(2);
