@@ -101,9 +101,10 @@ def run_sustained(prefix, args, results):
 def run_console(prefix, args, results):
     for model, count in ((2, args.cycles), (1, args.model1_cycles)):
         print("console, Model %d: %d exposure cycles" % (model, count), flush=True)
-        figures, memory = run_part(prefix, lambda rig: console.exposure_cycles(rig, model, count))
+        figures, memory, failure = run_part(prefix, lambda rig: console.exposure_cycles(rig, model, count))
         results.console[model] = {name: summary(samples) for name, samples in figures.items()}
         results.console_memory[model] = memory
+        results.console_failures[model] = failure
 
 
 def run_console_idle(prefix, args, results):

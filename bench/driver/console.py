@@ -88,12 +88,19 @@ class Cycles:
         self.random = random.Random(15)
         self.figures = {"release": [], "link": [], "exposure_end": [], "feedback": []}
         self.memory = []  # (cycles done, resident kB)
+        self.failure = None  # what stopped the cycles, if one failed
 
     def run(self, count):
+        """Runs `count` cycles, or up to the first that fails (`failure` then says which
+        and why: the figures gathered so far are kept)."""
         for number in range(count):
             if number % MEMORY_EVERY == 0:
                 self.memory.append((number, processes.resident_kb(self.rig.run.pid)))
-            self.one(full=number % FULL_EVERY == FULL_EVERY - 1)
+            try:
+                self.one(full=number % FULL_EVERY == FULL_EVERY - 1)
+            except CycleFailed as failed:
+                self.failure = "cycle %d of %d: %s" % (number + 1, count, failed)
+                return
         self.memory.append((count, processes.resident_kb(self.rig.run.pid)))
 
     def one(self, full):
@@ -190,7 +197,8 @@ def _wait_charged(console):
 
 
 def exposure_cycles(rig, model, count):
-    """`count` exposure cycles on a charged console; returns the figures and memory."""
+    """`count` exposure cycles on a charged console; returns the figures, the memory and
+    what stopped the cycles early (None when all ran)."""
     host = rig.host(CONSOLE_HOST, "Relvan")
     console = _console(rig, model, delays=DELAYS, link_every=LINK_EVERY)
     console.run.start(CONSOLE_HOST)
@@ -200,7 +208,7 @@ def exposure_cycles(rig, model, count):
     cycles.run(count)
     if not console.run.running():
         raise RuntimeError("relvan.exe ended during the cycles")
-    return cycles.figures, cycles.memory
+    return cycles.figures, cycles.memory, cycles.failure
 
 
 def idle_console(rig, model, window):

@@ -36,6 +36,7 @@ class Results:
         self.sustained = {}  # type: check dict
         self.console = {}  # model: {figure: (count, median, p99)}
         self.console_memory = {}  # model: [(cycles done, resident kB)]
+        self.console_failures = {}  # model: what stopped its cycles early, or None
         self.console_idle = {}  # model: (product shares, baseline shares)
         self.verdicts = []
 
@@ -246,6 +247,12 @@ def _console_answers(results):
     ]
     release_target = console.POLL_MS + 10
     for model in sorted(results.console):
+        failure = results.console_failures.get(model)
+        rows.append(
+            "| %d | every cycle run to its end | - | - | - | - | - | all | %s |"
+            % (model, results.verdict(failure is None, "console Model %d: exposure cycles" % model)
+               + ("" if failure is None else " (%s)" % failure))
+        )
         figures = results.console[model]
         count, median, p99 = figures["release"]
         met = p99 is not None and p99 <= release_target
