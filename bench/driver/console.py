@@ -211,19 +211,24 @@ def exposure_cycles(rig, model, count):
     return cycles.figures, cycles.memory, cycles.failure
 
 
-def idle_console(rig, model, window):
-    """CPU shares of a charged console idling for `window` seconds (the simulator
-    reports LINK and, in Model 2, the hand switch every 2 s, as a connected one does)."""
-    console = _console(rig, model)
+def idle_pair(product_rig, baseline_rig, model, window):
+    """CPU shares of a charged console of `model` idling (the simulator reports LINK
+    and, in Model 2, the hand switch every 2 s, as a connected one does) and of its
+    baseline timers, over the same `window` seconds, the two in rigs of different
+    prefixes (each with its own wineserver)."""
+    console = _console(product_rig, model)
     console.run.start()
-    rig.wait_window("Relvan")
+    product_rig.wait_window("Relvan")
     _wait_charged(console)
-    time.sleep(2.0)
-    return cpu.shares_over(rig.prefix.path, window, console.run.pid)
+    timers = _baseline_timers(baseline_rig, model)
+    time.sleep(3.0)
+    return cpu.shares_over_each(
+        [(product_rig.prefix.path, console.run.pid, ()), (baseline_rig.prefix.path, timers.pid, ())], window
+    )
 
 
-def idle_baseline(rig, model, window):
-    """CPU shares of the baseline timers of `model` for `window` seconds."""
+def _baseline_timers(rig, model):
+    """The baseline timers of `model` (bench/timers), started and shown."""
     folder = rig.folder("timers%d" % model)
     env = rig.prefix.env
     if model == 1:
@@ -232,7 +237,6 @@ def idle_baseline(rig, model, window):
     title = "Timers %d" % model
     process = rig.program(folder, ["timers.exe", str(model), str(POLL_MS), title], env)
     rig.wait_window(title)
-    time.sleep(3.0)
-    return cpu.shares_over(rig.prefix.path, window, process.pid)
+    return process
 
 

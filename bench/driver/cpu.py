@@ -98,8 +98,3 @@ def shares_over_each(measured, seconds):
         for first, last, (_, pid, excluded) in zip(before, after, measured)
     ]
 
-
-def shares_over(prefix_path, seconds, program_pid, excluded=()):
-    """usage() of the prefix's processes over the next `seconds` (slept here)."""
-    return shares_over_each([(prefix_path, program_pid, excluded)], seconds)[0]
-

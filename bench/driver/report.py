@@ -311,8 +311,9 @@ def _console_idle(results, args):
         " switch) every 2 s as a connected generator does; against bench/timers: a window"
         " running the same timers with no logic (Model 1: timer 100 restarted every %d ms, each"
         " tick reading the status register through the same port double; Model 2: timer 9 every"
-        " 10 ms; both: the 10 s watchdog). Shares as in the idle table above (program,"
-        " wineserver, other Wine processes). Target: the console within 0.5 %% of a core of its"
+        " 10 ms; both: the 10 s watchdog), measured beside it over the same seconds in the"
+        " second prefix. Shares as in the idle table above (program, wineserver, other Wine"
+        " processes). Target: the console within 0.5 %% of a core of its"
         " baseline." % console.POLL_MS,
         "",
         "| model | console total | (program, wineserver, other) | baseline total | (program, wineserver, other) | difference | target | result |",
