@@ -6,6 +6,7 @@
 #include "bridge/DebugLog.h"
 #include "bridge/TextFormat.h"
 #include "platform/System.h"
+#include "protocols/FrameRefusal.h"
 #include "protocols/Type17Frames.h"
 #include "serial/ControlChars.h"
 #include "serial/Frames.h"
@@ -48,7 +49,8 @@ void CRelvanDlg::SendType17(const std::string& command, int /*unused*/) {
     m_strLastCmd = command;
     WriteTrace(*this, FormatText("W : %s", command.c_str()));
     if (m_pLinkPort != nullptr) {
-        m_pLinkPort->SendFrame(IsMiniConsole(*this) ? 'C' : 'A', command);
+        FrameQueued(*this, m_pLinkPort->SendFrame(IsMiniConsole(*this) ? 'C' : 'A', command),
+                    command);
     }
     const bool keepAliveCommand = command == FormatText("%c%c%d", 'T', 'A', 28);
     if ((keepAliveCommand && IsMiniConsole(*this)) || m_bConnected == 0) {
@@ -121,7 +123,7 @@ void CRelvanDlg::OnType17Frame(std::string piece) {
         return;
     }
     if (m_pLinkPort != nullptr) {
-        m_pLinkPort->SendAckFrame();
+        FrameQueued(*this, m_pLinkPort->SendAckFrame(), "ACK");
     }
     WriteDetail(*this, FormatText("Write ACK\r\nD : %s", piece.c_str()));
     if (!IsMiniConsole(*this)) {

@@ -10,13 +10,13 @@
 
 std::uint8_t g_rxBlock[kRxBlockSize];
 
-int CLinkPort::SendFrame(char prefix, const std::string& text) {
+QueueResult CLinkPort::SendFrame(char prefix, const std::string& text) {
     const Frame frame = LinkFrame(prefix, text);
-    return frame.empty() ? 0 : WriteFrame(frame);
+    return frame.empty() ? QueueResult::TooLong : QueueFrame(frame);
 }
 
-int CLinkPort::SendAckFrame() {
-    return WriteFrame(LinkAckFrame());
+QueueResult CLinkPort::SendAckFrame() {
+    return QueueFrame(LinkAckFrame());
 }
 
 void CLinkPort::FillRxBlock(const std::uint8_t* bytes, unsigned count) {

@@ -92,6 +92,10 @@ class Type17Test(BridgeTestCase):
         self.gen.send_reply("V3")
         self.assertIsNotNone(self.gen.wait_for(lambda f: f.kind == "ack", 5))
         self.assertIsNotNone(self.gen.wait_for_command("V3", 5))
+        frames = [item.frame for item in list(self.gen.received)]
+        ack = next(i for i, f in enumerate(frames) if f.kind == "ack")
+        echo = next(i for i, f in enumerate(frames) if f.kind == "command" and f.text == "V3")
+        self.assertLess(ack, echo, "the echo went out before the ACK of the reply it answers")
 
     def test_nak_makes_the_last_command_go_again(self):
         self.start(17, faults=Faults(nak=True))
