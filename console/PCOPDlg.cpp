@@ -137,11 +137,15 @@ void CPCOPDlg::ShowView() {
     if (GetSafeHwnd() == nullptr) {
         return;
     }
+    // Called after every event, the 10 ms polls included: only what changed
+    // is shown, and only that is copied.
     const panel::PanelView& view = m_console.State().m_view;
     for (int id = panel::kFirstControl; id <= panel::kLastControl; ++id) {
-        ShowControl(id, view[id], m_bViewShown ? &m_shown[id] : nullptr);
+        if (!m_bViewShown || view[id] != m_shown[id]) {
+            ShowControl(id, view[id], m_bViewShown ? &m_shown[id] : nullptr);
+            m_shown[id] = view[id];
+        }
     }
-    m_shown = view;
     m_bViewShown = true;
 }
 
