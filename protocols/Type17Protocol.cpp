@@ -6,7 +6,6 @@
 #include "bridge/DebugLog.h"
 #include "bridge/TextFormat.h"
 #include "platform/System.h"
-#include "protocols/FrameRefusal.h"
 #include "protocols/Type17Frames.h"
 #include "serial/ControlChars.h"
 #include "serial/Frames.h"
@@ -49,8 +48,7 @@ void CRelvanDlg::SendType17(const std::string& command, int /*unused*/) {
     m_strLastCmd = command;
     WriteTrace(*this, FormatText("W : %s", command.c_str()));
     if (m_pLinkPort != nullptr) {
-        FrameQueued(*this, m_pLinkPort->SendFrame(IsMiniConsole(*this) ? 'C' : 'A', command),
-                    command);
+        m_pLinkPort->SendFrame(IsMiniConsole(*this) ? 'C' : 'A', command);
     }
     const bool keepAliveCommand = command == FormatText("%c%c%d", 'T', 'A', 28);
     if ((keepAliveCommand && IsMiniConsole(*this)) || m_bConnected == 0) {
@@ -123,7 +121,7 @@ void CRelvanDlg::OnType17Frame(std::string piece) {
         return;
     }
     if (m_pLinkPort != nullptr) {
-        FrameQueued(*this, m_pLinkPort->SendAckFrame(), "ACK");
+        m_pLinkPort->SendAckFrame();
     }
     WriteDetail(*this, FormatText("Write ACK\r\nD : %s", piece.c_str()));
     if (!IsMiniConsole(*this)) {

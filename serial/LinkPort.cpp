@@ -10,13 +10,13 @@
 
 std::uint8_t g_rxBlock[kRxBlockSize];
 
-QueueResult CLinkPort::SendFrame(char prefix, const std::string& text) {
+int CLinkPort::SendFrame(char prefix, const std::string& text) {
     const Frame frame = LinkFrame(prefix, text);
-    return frame.empty() ? QueueResult::TooLong : QueueFrame(frame);
+    return frame.empty() ? 0 : WriteFrame(frame);
 }
 
-QueueResult CLinkPort::SendAckFrame() {
-    return QueueFrame(LinkAckFrame());
+int CLinkPort::SendAckFrame() {
+    return WriteFrame(LinkAckFrame());
 }
 
 void CLinkPort::FillRxBlock(const std::uint8_t* bytes, unsigned count) {

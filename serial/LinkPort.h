@@ -3,15 +3,12 @@
 // Threads: ThreadWatchComm is the only reader. It reads whatever the input
 // queue holds (up to 4096 bytes), copies it into g_rxBlock and sends
 // WM_LINK_DATA to the owner synchronously, so g_rxBlock is only written while
-// no handler reads it. SendFrame and SendAckFrame queue their frame and return
-// at once; a writer thread writes the queued frames in order, each whole, so an
-// ACK goes out while the owner is still busy with the reply it answers. Close
-// waits for both threads to end, so nothing touches the object after the owner
-// deletes it.
+// no handler reads it. The owner's thread is the only writer: SendFrame and
+// SendAckFrame write synchronously. Close waits for ThreadWatchComm to end, so
+// nothing touches the object after the owner deletes it.
 #pragma once
 
 #include "platform/WinTypes.h"
-#include "serial/WriteQueue.h"
 
 #include <cstdint>
 #include <memory>
@@ -36,13 +33,11 @@ public:
     // A thread found the device gone (and told the owner with WM_PORT_LOST):
     // sends are refused until the port is opened again.
     bool DeviceLost() const;
-    // Queues SYN SYN SYN STX prefix text ETX xor behind the frames still
-    // waiting. Text that does not fit the 100-byte body is refused (TooLong), as
-    // is any frame when the queue is full, or the port is not open or has lost
-    // its device.
-    QueueResult SendFrame(char prefix, const std::string& text);
-    // Queues 16 16 16 02 06 03 05, refused as above.
-    QueueResult SendAckFrame();
+    // Sends SYN SYN SYN STX prefix text ETX xor; returns the bytes written.
+    // Text that does not fit the 100-byte body is refused (0 written).
+    int SendFrame(char prefix, const std::string& text);
+    // Sends 16 16 16 02 06 03 05; returns the bytes written.
+    int SendAckFrame();
 
     // The window thread's side of a delivery: the bytes whose offer number a
     // WM_LINK_DATA carries in wParam; false (nothing) for any other number.
@@ -51,8 +46,8 @@ public:
     struct Io;
 
 private:
-    // The face's part of the sends: queue the frame for writing.
-    QueueResult QueueFrame(const Frame& frame);
+    // Writes one whole frame; the face's part of the sends.
+    int WriteFrame(const std::vector<std::uint8_t>& frame);
     // Clears g_rxBlock and copies `count` (at most kRxBlockSize) bytes to its start.
     static void FillRxBlock(const std::uint8_t* bytes, unsigned count);
 

@@ -1,7 +1,7 @@
 // The simulated face of CLinkPort, on sim::World. There is no thread: bytes
 // that arrive on the device are delivered at once through g_rxBlock, in blocks
 // of at most kRxBlockSize bytes, as ThreadWatchComm would read them; sends are
-// written to the device at once, as the writer thread writes them in order.
+// written to the device at once, as the real ones are.
 #include "serial/LinkPort.h"
 
 #include "platform/Messages.h"
@@ -105,10 +105,10 @@ bool CLinkPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& b
     return m_io->delivery.Take(number, bytes);
 }
 
-QueueResult CLinkPort::QueueFrame(const Frame& frame) {
+int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {
     if (!m_io->connected) {
-        return QueueResult::NotOpen;
+        return 0;
     }
     m_io->Device().writes.push_back(frame);
-    return QueueResult::Queued;
+    return static_cast<int>(frame.size());
 }

@@ -9,35 +9,28 @@
 // wait is a read, not WaitCommEvent, because a read sleeps in the driver where
 // some serial stacks (Wine's among them) poll the line every millisecond while
 // a comm-event wait is pending; and a byte that arrives between the drain and
-// the next read is taken by that read.
-// ThreadWriteComm (Io::WriteLoop) is the only writer: the GUI thread queues
-// each frame (also from inside the WM_LINK_DATA handler, the ACK of the reply
-// it handles) and sets the write-request event; the writer takes the frames out
-// oldest first and writes each whole. So an ACK goes out while the GUI thread
-// forwards the reply to the host, and still before any frame queued after it.
-// Who may touch what:
+// the next read is taken by that read. The GUI thread is the
+// only writer: SendFrame and SendAckFrame write synchronously, also from
+// inside the WM_LINK_DATA handler. Who may touch what:
 //   - port, owner, portName and the events: written by Open and Close on the
-//     GUI thread while neither thread runs; in between the threads use the
-//     handle, each with its own OVERLAPPED (no lock is needed).
-//   - queue: the GUI thread pushes, ThreadWriteComm pops, through its own lock.
-//   - writeOv, writeHealth: ThreadWriteComm only.
+//     GUI thread while no ThreadWatchComm runs; in between both threads use
+//     the handle, each with its own OVERLAPPED (no lock is needed).
+//   - writeOv, writeHealth: the GUI thread only.
 //   - firstOv, readPending, readOv, readBuffer, health, gaveUp:
 //     ThreadWatchComm only (they live here, not on its stack, because the
 //     system may finish an operation on them after the thread has let go).
 //   - abandoned: set by ThreadWatchComm when a read it cancelled did not
-//     complete, and by Close when a thread had to be terminated; read by Close
-//     once the threads have ended.
-//   - connected: all (atomic). Open sets it; Close clears it.
-//   - lostReported: all (atomic): whichever thread first finds the device
+//     complete; read by Close once the thread has ended.
+//   - connected: both (atomic). Open sets it; Close clears it.
+//   - lostReported: both (atomic): whichever thread first finds the device
 //     gone tells the owner, once per Open.
-//   - reader, writer: the GUI thread only.
-// Close clears connected, sets the stop event (the reader cancels its pending
-// read, the writer stops taking frames), purges (a write in progress ends),
-// and waits for both threads to end while answering sent messages before it
-// closes the handle: after Close nothing touches the object or g_rxBlock, and
-// the owner may delete it. Frames still queued are dropped with the port. The
-// reader waits for each read it cancels to complete. A read that does not
-// complete in time, or the pending I/O of a thread that does not end in time
+//   - thread: the GUI thread only.
+// Close clears connected, sets the stop event (the thread cancels its pending
+// read), purges, and waits for ThreadWatchComm to end while answering sent
+// messages before it closes the handle: after Close
+// nothing touches the object or g_rxBlock, and the owner may delete it. The
+// thread waits for each read it cancels to complete. A read that does not
+// complete in time, or the pending read of a thread that does not end in time
 // and is terminated, may still write into the Io, which is therefore never
 // freed or reused (the port goes on with a new one).
 #include "serial/LinkPort.h"
@@ -58,8 +51,6 @@ namespace {
 
 constexpr DWORD kStopTimeoutMs = 5000;
 constexpr DWORD kQueueSize = 4096;
-// Room for the longest link frame and its terminating zero.
-constexpr std::size_t kWriteBufferSize = 128;
 constexpr DWORD kBaudTimesMsPerByte = 230400;
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
@@ -78,9 +69,7 @@ struct CLinkPort::Io {
     HANDLE waitEvent = nullptr;
     HANDLE readEvent = nullptr;
     HANDLE writeEvent = nullptr;
-    HANDLE writeRequestEvent = nullptr;
 
-    WriteQueue queue;
     OVERLAPPED writeOv{};
     WatchHealth writeHealth;
 
@@ -95,8 +84,7 @@ struct CLinkPort::Io {
 
     std::atomic<int> connected{0};
     std::atomic<bool> lostReported{false};
-    HANDLE reader = nullptr;
-    HANDLE writer = nullptr;
+    HANDLE thread = nullptr;
 
     bool CreateEvents();
     void CloseEvents();
@@ -108,9 +96,6 @@ struct CLinkPort::Io {
     void ReadAndDeliver();
     DWORD ReadBlock(DWORD offset);
     bool AwaitRead(DWORD& count);
-    DWORD WriteLoop();
-    void WriteQueued();
-    void WriteOne(const Frame& frame);
     void Failed(DWORD error);
     void WriteFailed(DWORD error);
     void ReportLost(DWORD error);
@@ -122,19 +107,14 @@ DWORD WINAPI ThreadWatchComm(LPVOID parameter) {
     return static_cast<CLinkPort::Io*>(parameter)->Watch();
 }
 
-DWORD WINAPI ThreadWriteComm(LPVOID parameter) {
-    return static_cast<CLinkPort::Io*>(parameter)->WriteLoop();
-}
-
 } // namespace
 
 bool CLinkPort::Io::CreateEvents() {
-    return CreateOrResetEvents(
-        {&stopEvent, &waitEvent, &readEvent, &writeEvent, &writeRequestEvent});
+    return CreateOrResetEvents({&stopEvent, &waitEvent, &readEvent, &writeEvent});
 }
 
 void CLinkPort::Io::CloseEvents() {
-    ::CloseEvents({&stopEvent, &waitEvent, &readEvent, &writeEvent, &writeRequestEvent});
+    ::CloseEvents({&stopEvent, &waitEvent, &readEvent, &writeEvent});
 }
 
 // Received characters only, 4096-byte queues, reads without a time limit (a
@@ -294,46 +274,6 @@ bool CLinkPort::Io::AwaitRead(DWORD& count) {
     return false;
 }
 
-DWORD CLinkPort::Io::WriteLoop() {
-    const HANDLE events[] = {stopEvent, writeRequestEvent};
-    while (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
-        WriteQueued();
-    }
-    return 1;
-}
-
-// Writes the queued frames, oldest first. A request set while they are written
-// is kept for the next wait, so a frame queued meanwhile is never left behind.
-void CLinkPort::Io::WriteQueued() {
-    ResetEvent(writeRequestEvent);
-    Frame frame;
-    while (connected == 1 && queue.Pop(frame)) {
-        WriteOne(frame);
-    }
-}
-
-void CLinkPort::Io::WriteOne(const Frame& frame) {
-    if (lostReported) {
-        return;
-    }
-    ResetOverlapped(writeOv, writeEvent);
-    DWORD written = 0;
-    DWORD error = ERROR_SUCCESS;
-    if (!WriteFile(port, frame.data(), static_cast<DWORD>(frame.size()), &written, &writeOv)) {
-        error = GetLastError();
-        if (error == ERROR_IO_PENDING) {
-            error = GetOverlappedResult(port, &writeOv, &written, TRUE) ? ERROR_SUCCESS
-                                                                        : GetLastError();
-        }
-    }
-    if (error == ERROR_SUCCESS) {
-        writeHealth.Progress();
-        return;
-    }
-    ClearPortErrors(port);
-    WriteFailed(error);
-}
-
 // Failures are not reported to the user; a device that is gone ends the loop.
 // A read aborted by a line error (where the driver keeps abort-on-error) is
 // none: its callers clear the error, and reading goes on.
@@ -392,11 +332,9 @@ int CLinkPort::Open(CDialog* owner, const std::string& portName, unsigned baud, 
     io.lostReported = false;
     io.gaveUp = false;
     io.readPending = false;
-    io.queue.Allocate(kWriteBufferSize);
     io.connected = 1;
-    io.reader = CreateThread(nullptr, 0, ThreadWatchComm, &io, 0, nullptr);
-    io.writer = CreateThread(nullptr, 0, ThreadWriteComm, &io, 0, nullptr);
-    if (io.reader == nullptr || io.writer == nullptr) {
+    io.thread = CreateThread(nullptr, 0, ThreadWatchComm, &io, 0, nullptr);
+    if (io.thread == nullptr) {
         Close();
         return 0;
     }
@@ -412,14 +350,12 @@ void CLinkPort::Close() {
     if (io.port != nullptr) {
         PurgeComm(io.port, kPurgeAll);
     }
-    for (HANDLE* thread : {&io.reader, &io.writer}) {
-        if (*thread != nullptr) {
-            if (!JoinThread(*thread, kStopTimeoutMs)) {
-                io.abandoned = true;
-            }
-            CloseHandle(*thread);
-            *thread = nullptr;
+    if (io.thread != nullptr) {
+        if (!JoinThread(io.thread, kStopTimeoutMs)) {
+            io.abandoned = true;
         }
+        CloseHandle(io.thread);
+        io.thread = nullptr;
     }
     if (io.port != nullptr) {
         CloseHandle(io.port);
@@ -439,14 +375,27 @@ bool CLinkPort::TakeReceived(std::uintptr_t number, std::vector<std::uint8_t>& b
     return m_io->delivery.Take(number, bytes);
 }
 
-QueueResult CLinkPort::QueueFrame(const Frame& frame) {
+int CLinkPort::WriteFrame(const std::vector<std::uint8_t>& frame) {
     Io& io = *m_io;
     if (io.port == nullptr || io.connected != 1 || io.lostReported) {
-        return QueueResult::NotOpen;
+        return 0;
     }
-    const QueueResult result = io.queue.Push(frame);
-    if (result == QueueResult::Queued) {
-        SetEvent(io.writeRequestEvent);
+    ResetOverlapped(io.writeOv, io.writeEvent);
+    DWORD written = 0;
+    DWORD error = ERROR_SUCCESS;
+    if (!WriteFile(io.port, frame.data(), static_cast<DWORD>(frame.size()), &written,
+                   &io.writeOv)) {
+        error = GetLastError();
+        if (error == ERROR_IO_PENDING) {
+            error = GetOverlappedResult(io.port, &io.writeOv, &written, TRUE) ? ERROR_SUCCESS
+                                                                              : GetLastError();
+        }
     }
-    return result;
+    if (error == ERROR_SUCCESS) {
+        io.writeHealth.Progress();
+        return static_cast<int>(written);
+    }
+    ClearPortErrors(io.port);
+    io.WriteFailed(error);
+    return 0;
 }

@@ -319,11 +319,11 @@ TEST_F(LinkPortTest, OpensOnlyAPresentDeviceWithAUsableBaud) {
 }
 
 TEST_F(LinkPortTest, SendsFramesAtOnce) {
-    EXPECT_EQ(port.SendFrame('A', "abc"), QueueResult::NotOpen);
+    EXPECT_EQ(port.SendFrame('A', "abc"), 0) << "not open";
     OpenLink();
-    EXPECT_EQ(port.SendFrame('A', "abc"), QueueResult::Queued);
-    EXPECT_EQ(port.SendAckFrame(), QueueResult::Queued);
-    EXPECT_EQ(port.SendFrame('C', std::string(98, 'x')), QueueResult::TooLong) << "for the body";
+    EXPECT_EQ(port.SendFrame('A', "abc"), 10);
+    EXPECT_EQ(port.SendAckFrame(), 7);
+    EXPECT_EQ(port.SendFrame('C', std::string(98, 'x')), 0) << "too long for the body";
     ASSERT_EQ(world.Serial(kDevice).writes.size(), 2u);
     EXPECT_EQ(world.Serial(kDevice).writes[0],
               (Bytes{0x16, 0x16, 0x16, 0x02, 0x41, 0x61, 0x62, 0x63, 0x03, 0x22}));
@@ -332,7 +332,7 @@ TEST_F(LinkPortTest, SendsFramesAtOnce) {
     EXPECT_FALSE(port.DeviceLost());
     world.Lose(kDevice, 1167);
     EXPECT_TRUE(port.DeviceLost());
-    EXPECT_EQ(port.SendAckFrame(), QueueResult::NotOpen) << "a lost device";
+    EXPECT_EQ(port.SendAckFrame(), 0) << "a lost device";
     EXPECT_EQ(world.Serial(kDevice).writes.size(), 2u);
 }
 
@@ -394,7 +394,7 @@ TEST_F(LinkPortTest, ClosedOrDestroyedPortLeavesNoCallbacks) {
     port.Close();
     EXPECT_FALSE(world.Serial(kDevice).open);
     EXPECT_FALSE(world.Serial(kDevice).receive);
-    EXPECT_EQ(port.SendAckFrame(), QueueResult::NotOpen);
+    EXPECT_EQ(port.SendAckFrame(), 0);
 
     auto other = std::make_unique<CLinkPort>();
     ASSERT_EQ(other->Open(&owner, kDevice, 38400, 0), 1);
