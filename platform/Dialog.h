@@ -29,7 +29,8 @@ public:
     CDialog& operator=(const CDialog&) = delete;
 
     // Runs the dialog modally; returns the value given to EndDialog, or -1
-    // when the window cannot be created.
+    // when the window cannot be created or the loop ends without it (WM_QUIT,
+    // the window destroyed).
     std::intptr_t DoModal();
     // Creates the dialog as a modeless child of `parent` (or top-level when
     // null); returns false when the window cannot be created.
@@ -77,6 +78,10 @@ protected:
 private:
     friend struct DialogAccess;
     int m_templateId;
+    // DoModal's own loop (Win32 face): set while it runs, and by EndDialog.
+    bool m_bModal = false;
+    bool m_bEnded = false;
+    std::intptr_t m_nModalResult = -1;
 };
 
 // Loads a string resource as UTF-16, so that it shows correctly whatever the

@@ -58,9 +58,45 @@ CDialog::~CDialog() {
     }
 }
 
+// A modal dialog with a message loop of its own. The system's modal loop peeks
+// at the queue before every wait, a second trip to the window system for each
+// message (every 10 ms timer of the console panel), which this loop does not
+// make. Otherwise it does what that loop does: the dialog is shown even when
+// its template is not visible, keyboard navigation goes through
+// IsDialogMessage, and the loop ends with EndDialog, with the window's end, or
+// with WM_QUIT, which it leaves in the queue for the loop outside.
 std::intptr_t CDialog::DoModal() {
-    return DialogBoxParamW(Instance(), MAKEINTRESOURCEW(m_templateId), nullptr, DialogAccess::Proc,
-                           reinterpret_cast<LPARAM>(this));
+    m_bModal = true;
+    m_bEnded = false;
+    m_nModalResult = -1;
+    if (CreateDialogParamW(Instance(), MAKEINTRESOURCEW(m_templateId), nullptr, DialogAccess::Proc,
+                           reinterpret_cast<LPARAM>(this)) == nullptr) {
+        m_bModal = false;
+        return -1;
+    }
+    if (!m_bEnded && !::IsWindowVisible(m_hWnd)) {
+        ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    }
+    MSG message{};
+    while (!m_bEnded && m_hWnd != nullptr) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got == -1) {
+            break;
+        }
+        if (!IsDialogMessageW(m_hWnd, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    m_bModal = false;
+    if (m_hWnd != nullptr) {
+        ::DestroyWindow(m_hWnd);
+    }
+    return m_nModalResult;
 }
 
 bool CDialog::Create(CDialog* parent) {
@@ -69,8 +105,16 @@ bool CDialog::Create(CDialog* parent) {
                               reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
+// Ends DoModal's loop once the handler that calls it has returned (a message
+// wakes the loop should it be waiting); a modeless dialog is only hidden.
 void CDialog::EndDialog(std::intptr_t result) {
-    ::EndDialog(m_hWnd, result);
+    if (!m_bModal) {
+        ::EndDialog(m_hWnd, result);
+        return;
+    }
+    m_nModalResult = result;
+    m_bEnded = true;
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
 void CDialog::DestroyWindow() {

@@ -5,6 +5,7 @@
 #include "app/RelvanDlg.h"
 #include "platform/Desktop.h"
 #include "platform/Instance.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,53 @@ TEST(MainWindowWine, ASecondCopyRestoresTheFirstWithoutWaitingOnIt) {
     for (HANDLE handle : {owner, second, first.ready, first.release}) {
         CloseHandle(handle);
     }
+}
+
+namespace {
+
+// A modal dialog whose first timer notes whether it is shown, then ends it
+// with 7, or posts WM_QUIT with 3.
+class ModalProbe : public CDialog {
+public:
+    explicit ModalProbe(bool quit) : CDialog(IDD_ABOUTBOX), m_bQuit(quit) {}
+    bool shown = false;
+
+    BOOL OnInitDialog() override {
+        SetTimer(1, 10);
+        return TRUE;
+    }
+    bool WindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (message != WM_TIMER) {
+            return CDialog::WindowProc(message, wParam, lParam, result);
+        }
+        KillTimer(1);
+        shown = IsWindowVisible();
+        if (m_bQuit) {
+            PostQuitMessage(3);
+        } else {
+            EndDialog(7);
+        }
+        return true;
+    }
+
+private:
+    bool m_bQuit;
+};
+
+} // namespace
+
+TEST(MainWindowWine, AModalDialogIsShownAndEndsByEndDialogOrByQuit) {
+    ModalProbe ended(false);
+    EXPECT_EQ(ended.DoModal(), 7);
+    EXPECT_TRUE(ended.shown) << "a template without WS_VISIBLE is shown all the same";
+    EXPECT_EQ(ended.GetSafeHwnd(), nullptr) << "the window is destroyed";
+
+    ModalProbe quit(true);
+    EXPECT_EQ(quit.DoModal(), -1);
+    MSG message{};
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        << "WM_QUIT is left for the loop outside";
+    EXPECT_EQ(message.wParam, 3u);
 }
 
 // The host is the first window whose title is exactly the given one: a window
