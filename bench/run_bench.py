@@ -6,6 +6,7 @@ latency, answer times, memory over exposure cycles and idle cost against baselin
 timers. Writes bench/RESULTS.md (see `--help`)."""
 
 import argparse
+import functools
 import os
 import sys
 import tempfile
@@ -64,18 +65,15 @@ def run_latency(prefix, args, results):
             results.latency[(gen_type, figure, side)] = summary(samples)
 
 
-_second = []
-
-
+@functools.cache
 def second_prefix():
     """The prefix the idle baselines run in beside the product, made on first use with
     a first start of the product and the relay in each prefix (Wine's first-start work
     is no part of any state)."""
-    if not _second:
-        _second.append(WinePrefix().create())
-        for warm in (shared_prefix(), _second[0]):
-            run_part(warm, scenarios.warm_up)
-    return _second[0]
+    second = WinePrefix().create()
+    for warm in (shared_prefix(), second):
+        run_part(warm, scenarios.warm_up)
+    return second
 
 
 def run_idle(prefix, args, results):
